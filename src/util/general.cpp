@@ -1,0 +1,36 @@
+#include "util/general.h"
+
+#include "util/numbers.h"
+
+namespace marvane {
+
+float GetProp(double a, double b) {
+  if (b == 0.0) return 1.0f;
+  return ToSingle(a / b);
+}
+
+namespace {
+
+// Removes the first occurrence, then searches again from the beginning.
+template <typename S>
+S RemoveAll(const S& pattern, S text) {
+  if (text.empty() || pattern.empty()) return text;
+  for (;;) {
+    const auto pos = text.find(pattern);
+    if (pos == S::npos) return text;
+    text.erase(pos, pattern.size());
+  }
+}
+
+}  // namespace
+
+std::u16string Remove(const std::u16string& pattern, const std::optional<std::u16string>& text) {
+  if (!text) return {};
+  return RemoveAll(pattern, *text);
+}
+
+std::string Remove(const std::string& pattern, const std::string& text) {
+  return RemoveAll(pattern, text);
+}
+
+}  // namespace marvane

@@ -1,0 +1,21 @@
+#pragma once
+// Small general helpers: a ratio that never divides by zero, and removing every
+// occurrence of a text from another.
+#include <optional>
+#include <string>
+
+namespace marvane {
+
+// a / b rounded to a 32-bit float, or 1 when b is 0: a grey's normalised components
+// all come out as 1 through this.
+float GetProp(double a, double b);
+
+// Removes every occurrence of `pattern` from `text`, searching again from the start
+// after each removal, so that occurrences formed by joining the pieces go too
+// ("ab" from "aabb" leaves ""). Case counts. A missing text gives "". Lengths count
+// UTF-16 code units, as the console's texts do.
+std::u16string Remove(const std::u16string& pattern, const std::optional<std::u16string>& text);
+// The same for 8-bit text (help-file lines, ASCII captions).
+std::string Remove(const std::string& pattern, const std::string& text);
+
+}  // namespace marvane

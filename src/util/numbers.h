@@ -1,0 +1,48 @@
+#pragma once
+// The number rules that every part of the program shares. The pictures depend on them
+// to the last bit, so each rule has one name and one home:
+//   - a fractional number becomes a whole number by rounding to the nearest, halves to
+//     the even neighbour (2.5 -> 2, 3.5 -> 4); a result outside the target type is the
+//     run-time error "Overflow";
+//   - Int rounds down (toward minus infinity);
+//   - a value marked as a 32-bit float is rounded to one at that step (ToSingle).
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace marvane {
+
+// Nearest 32-bit integer, halves to even. NaN or out of range raises "Overflow".
+int32_t RoundToLong(double v);
+// Nearest 16-bit integer, halves to even. NaN or out of range raises "Overflow".
+int16_t RoundToInteger(double v);
+// Int: the largest whole number not above v (kept as a double).
+double IntDown(double v);
+// Int, then stored in a 32-bit integer ("Overflow" when it does not fit).
+int32_t IntDownToLong(double v);
+// Rounds a double intermediate to a 32-bit float (nearest, ties to even): the step
+// that a value marked Single takes.
+inline float ToSingle(double v) { return static_cast<float>(v); }
+// A conversion to a 32-bit float that may not overflow: a finite value beyond the
+// float range, or an infinity, raises "Overflow"; NaN too.
+float ToSingleChecked(double v);
+
+// The leading number of a text, as the console's text boxes and the settings file
+// read it: leading blanks (spaces and tabs) are skipped; then an optional "+" or "-",
+// decimal digits with at most one ".", and an optional exponent ("e" or "E", an
+// optional sign and at least one digit). Reading stops at the first character that
+// cannot continue the number, so "12abc" gives 12 and "1e" gives 1. An empty or
+// non-numeric text gives 0; "NaN" and "inf" are not numbers here and give 0 too.
+// A number beyond the range of a double gives the largest double of its sign; one too
+// small to represent gives 0. Only decimal notation is read.
+double LeadingNumber(std::string_view text);
+
+// A whole number as plain decimal digits, with a leading "-" for negatives.
+std::string WholeNumberText(int64_t n);
+
+// A 32-bit float as its shortest text with at most seven significant digits that
+// reads back as the same float (353.5534 for half the diagonal of a 500 x 500 board);
+// whole values show without a decimal point, and -0 shows as "0".
+std::string SingleText(float v);
+
+}  // namespace marvane

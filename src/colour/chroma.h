@@ -1,0 +1,76 @@
+#pragma once
+// The colour record. A colour is held both as three float components and as the packed
+// value the drawing surfaces take (red + 256 x green + 65536 x blue); two flags say
+// which side is current, so a colour can be set from either side and the other side is
+// derived on demand. Records are plain values.
+#include <cstdint>
+
+namespace marvane {
+
+struct Chroma {
+  float Red = 0.0f;
+  float Green = 0.0f;
+  float Blue = 0.0f;
+  int32_t Value = 0;
+  bool ValueSet = false;   // Value agrees with the components
+  bool ColorsSet = false;  // the components agree with Value
+};
+
+// Component order codes of MaxIdx, MidIdx and MinIdx.
+inline constexpr uint8_t kRedIdx = 0;
+inline constexpr uint8_t kGreenIdx = 1;
+inline constexpr uint8_t kBlueIdx = 2;
+
+// A Chroma followed by what the spectrum needs: the extremes, the spread, the order of
+// the components and the components normalised to 0..1.
+struct ChromaExtended : Chroma {
+  float MinVal = 0.0f;
+  float MaxVal = 0.0f;
+  float Spread = 0.0f;
+  uint8_t MaxIdx = 0;
+  uint8_t MidIdx = 0;
+  uint8_t MinIdx = 0;
+  float NormRed = 0.0f;
+  float NormGreen = 0.0f;
+  float NormBlue = 0.0f;
+  uint8_t Level = 0;          // 1 for every record the program derives
+  bool ExtendedSet = false;   // MinVal to NormBlue agree with the components
+};
+
+// A component as a byte: clamped to 0..255 (NaN gives 0) as a float, then rounded to the
+// nearest whole number with halves to even (254.5 -> 254, 253.5 -> 254).
+int16_t ClampByte(double v);
+// Value from the components (each clamped first, so packing cannot overflow).
+void SetValue(Chroma& c);
+// The three components of a packed value, with truncating division: -1 gives red -1,
+// and values of 2^24 and above give a blue above 255.
+void SplitColor(double v, float& red, float& green, float& blue);
+// Components from Value, unless they are current already.
+void SetColors(Chroma& c);
+void ResetSetChroma(Chroma& c);
+// a + (b - a) x t per component, Value recomputed. A float t keeps every step in
+// float; a double t forms the product and the sum in double before the final rounding.
+Chroma BlendChroma(const Chroma& a, const Chroma& b, float t);
+Chroma BlendChroma(const Chroma& a, const Chroma& b, double t);
+// A record from a packed value (rounded to a 32-bit integer; "Overflow" beyond).
+Chroma AssignChroma(double v);
+
+// The order of the components, MinVal, MaxVal and Spread. Ties are settled by a fixed
+// order of comparisons: for a grey, blue is largest, green middle, red smallest.
+void KQJ(ChromaExtended& x);
+// KQJ, then the normalised components (all 1 for a grey).
+void SetZZProps(ChromaExtended& x);
+// Brings the record up to date: components from Value if they are stale, Value from
+// the components if it is stale, then the derived fields (only at level 1).
+void SetExtended(ChromaExtended& x);
+void ResetChromaExtended(ChromaExtended& x);
+
+// A fresh extended record whose colour part is `c`, at level 1, nothing derived yet.
+inline ChromaExtended ExtendedFrom(const Chroma& c) {
+  ChromaExtended x;
+  static_cast<Chroma&>(x) = c;
+  x.Level = 1;
+  return x;
+}
+
+}  // namespace marvane

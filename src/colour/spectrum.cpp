@@ -1,0 +1,148 @@
+#include "colour/spectrum.h"
+
+#include <cmath>
+
+#include "platform/ui.h"
+#include "util/error_trap.h"
+#include "util/numbers.h"
+
+namespace marvane {
+
+void LoadValues(std::array<int32_t, kSpectrumSize>& specColors) {
+  for (int i = 0; i < kSpectrumSize; ++i) {
+    const SpectrumRgb& c = kSpectrumRgb[i];
+    specColors[i] = c.red + 256 * c.green + 65536 * c.blue;
+  }
+}
+
+void Startup(SpectrumTables& s) {
+  if (s.SpectrumReady) return;
+  LoadValues(s.SpecColors);
+  s.SpecLast = kSpectrumSize - 1;
+  ChromaExtended scratch;
+  scratch.Level = 1;
+  for (int i = 0; i < kSpectrumSize; ++i) {
+    ResetChromaExtended(scratch);
+    scratch.Value = s.SpecColors[i];
+    scratch.ValueSet = true;
+    SetExtended(scratch);
+    s.SpecRed[i] = scratch.Red;
+    s.SpecGreen[i] = scratch.Green;
+    s.SpecBlue[i] = scratch.Blue;
+    s.SpecSpread[i] = scratch.Spread;
+    s.SpecMin[i] = scratch.MinVal;
+    s.SpecNormRed[i] = scratch.NormRed;
+    s.SpecNormGreen[i] = scratch.NormGreen;
+    s.SpecNormBlue[i] = scratch.NormBlue;
+    const float norms[3] = {scratch.NormRed, scratch.NormGreen, scratch.NormBlue};
+    s.SpecMidNorm[i] = norms[scratch.MidIdx];
+  }
+  s.SpectrumReady = true;
+}
+
+void InitializeSpectrum(SpectrumTables& spectrum) {
+  if (!spectrum.SpectrumReady) Startup(spectrum);
+}
+
+const SpectrumTables& ReadySpectrum() {
+  static const SpectrumTables ready = [] {
+    SpectrumTables s;
+    Startup(s);
+    return s;
+  }();
+  return ready;
+}
+
+namespace {
+
+int HalfwayIndex(int a, int b) { return static_cast<int>(std::nearbyint((a + b) * 0.5)); }
+
+// A bisection of SpecMidNorm over lo..hi for `key`, the values rising or falling over
+// the stretch. It trusts that direction; where the values turn back (the last entries
+// of the stretch from 183 to 240) it searches all the same.
+int16_t SearchMidNorm(const SpectrumTables& s, int lo, int hi, float key, bool falling) {
+  int mid = HalfwayIndex(lo, hi);
+  for (;;) {
+    const float v = s.SpecMidNorm[mid];
+    if (v == key) return static_cast<int16_t>(mid);
+    if (v < key) {
+      (falling ? hi : lo) = mid;
+    } else {
+      (falling ? lo : hi) = mid;
+    }
+    if (hi - lo <= 1) {
+      const float toHi = ToSingle(std::fabs(static_cast<double>(s.SpecMidNorm[hi]) - key));
+      const float toLo = ToSingle(std::fabs(static_cast<double>(key) - s.SpecMidNorm[lo]));
+      return static_cast<int16_t>(toLo < toHi ? lo : hi);
+    }
+    mid = HalfwayIndex(hi, lo);
+  }
+}
+
+}  // namespace
+
+int16_t Match(const SpectrumTables& s, ChromaExtended& x) {
+  if (x.Level == 0) x.Level = 1;
+  SetExtended(x);
+  const float r = x.NormRed, g = x.NormGreen, b = x.NormBlue;
+  constexpr bool kRising = false, kFalling = true;
+  if (r != 0.0f) {
+    if (g != 0.0f) {
+      if (b != 0.0f) return 0;  // a grey: every normalised component is 1
+      if (g == 1.0f) return SearchMidNorm(s, 103, 183, r, kFalling);
+      return SearchMidNorm(s, 0, 103, g, kRising);
+    }
+    if (r == 1.0f) {
+      if (b == 0.0f) return 0;
+      return SearchMidNorm(s, 359, 426, b, kFalling);
+    }
+    return SearchMidNorm(s, 287, 359, r, kRising);
+  }
+  if (g == 1.0f) {
+    if (b == 0.0f) return 183;
+    return SearchMidNorm(s, 183, 240, b, kRising);
+  }
+  if (g == 0.0f) return 287;
+  return SearchMidNorm(s, 240, 287, g, kFalling);
+}
+
+ChromaExtended SpecColor(Ui& ui, const SpectrumTables& s, double index, double whiteScale,
+                         double spreadScale) {
+  ChromaExtended result;
+  WithErrorTrap(ui, "SpecColor", [&] {
+    int i = RoundToInteger(index);
+    while (i < 0) i += kSpectrumSize;
+    i %= kSpectrumSize;
+
+    if (whiteScale == 1.0 && spreadScale == 1.0) {
+      ChromaExtended& e = result;
+      e.Value = s.SpecColors[i];
+      e.Red = s.SpecRed[i];
+      e.Green = s.SpecGreen[i];
+      e.Blue = s.SpecBlue[i];
+      e.MinVal = s.SpecMin[i];
+      e.Spread = s.SpecSpread[i];
+      e.NormRed = s.SpecNormRed[i];
+      e.NormGreen = s.SpecNormGreen[i];
+      e.NormBlue = s.SpecNormBlue[i];
+      e.Level = 1;
+      return;
+    }
+
+    const float w = ToSingle(whiteScale * s.SpecMin[i]);
+    const float spread = ToSingle(spreadScale * s.SpecSpread[i]);
+    ChromaExtended n;
+    n.Level = 1;
+    n.Red = ToSingle(static_cast<double>(spread) * s.SpecNormRed[i] + w);
+    n.Green = ToSingle(static_cast<double>(spread) * s.SpecNormGreen[i] + w);
+    n.Blue = ToSingle(static_cast<double>(spread) * s.SpecNormBlue[i] + w);
+    // Packing first and then deriving replaces the components by the whole, clamped
+    // values of the packed colour, since ColorsSet is still false.
+    SetValue(n);
+    SetExtended(n);
+    result = n;
+  });
+  return result;
+}
+
+}  // namespace marvane

@@ -1,0 +1,52 @@
+#pragma once
+// The fixed spectrum of 427 colours and the tables derived from it once per run, and
+// the two ways colours meet it: Match (the spectrum index of a colour's hue) and
+// SpecColor (a spectrum colour with its white level and strength scaled).
+#include <array>
+#include <cstdint>
+
+#include "colour/chroma.h"
+#include "colour/spectrum_data.h"
+
+namespace marvane {
+
+class Ui;
+
+struct SpectrumTables {
+  std::array<int32_t, kSpectrumSize> SpecColors{};
+  std::array<float, kSpectrumSize> SpecRed{};
+  std::array<float, kSpectrumSize> SpecGreen{};
+  std::array<float, kSpectrumSize> SpecBlue{};
+  std::array<float, kSpectrumSize> SpecMin{};
+  std::array<float, kSpectrumSize> SpecSpread{};
+  std::array<float, kSpectrumSize> SpecNormRed{};
+  std::array<float, kSpectrumSize> SpecNormGreen{};
+  std::array<float, kSpectrumSize> SpecNormBlue{};
+  std::array<float, kSpectrumSize> SpecMidNorm{};
+  int16_t SpecLast = 0;
+  bool SpectrumReady = false;
+};
+
+// Stores the packed spectrum colours; they are part of the program, no file is read.
+void LoadValues(std::array<int32_t, kSpectrumSize>& specColors);
+// Fills the colours and derives the other tables, once: a ready spectrum is left alone.
+void Startup(SpectrumTables& spectrum);
+void InitializeSpectrum(SpectrumTables& spectrum);
+// A spectrum that is ready, built once for the whole process. The tables never change
+// after they are built, so every thread may read them.
+const SpectrumTables& ReadySpectrum();
+
+// The spectrum index (0..426) whose hue is that of x, whatever its white level and
+// strength. x is brought to level 1 and left fully derived.
+int16_t Match(const SpectrumTables& spectrum, ChromaExtended& x);
+
+// The spectrum colour at `index` (rounded to a 16-bit integer, halves to even, and
+// wrapped into 0..426) with its white floor scaled by `whiteScale` and its spread by
+// `spreadScale`. With both scales 1 it is the plain entry, nothing derived and no flag
+// set; otherwise a fully derived record with whole components. An index beyond the
+// 16-bit range is "Overflow", reported under the title "SpecColor"; the result is then
+// an empty record.
+ChromaExtended SpecColor(Ui& ui, const SpectrumTables& spectrum, double index, double whiteScale,
+                         double spreadScale);
+
+}  // namespace marvane

@@ -44,6 +44,22 @@ float ToSingleChecked(double v) {
   return f;
 }
 
+double Divide(double a, double b) {
+  if (b == 0.0) RaiseDivisionByZero();
+  return a / b;
+}
+
+double NaturalLog(double x) {
+  if (!(x > 0.0)) RaiseInvalidCall();
+  return std::log(x);
+}
+
+int32_t RoundExtendedToLong(long double v) {
+  const long double r = std::nearbyintl(v);
+  if (!(r >= -2147483648.0L && r <= 2147483647.0L)) RaiseOverflow();
+  return static_cast<int32_t>(r);
+}
+
 double LeadingNumber(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;

@@ -27,6 +27,14 @@ inline float ToSingle(double v) { return static_cast<float>(v); }
 // float range, or an infinity, raises "Overflow"; NaN too.
 float ToSingleChecked(double v);
 
+// a / b, where a zero divisor is the run-time error "Division by zero".
+double Divide(double a, double b);
+// The natural logarithm; zero or a negative argument is the run-time error "Invalid
+// procedure call or argument".
+double NaturalLog(double x);
+// Nearest 32-bit integer, halves to even, of a sum formed in extended precision.
+int32_t RoundExtendedToLong(long double v);
+
 // The leading number of a text, as the console's text boxes and the settings file
 // read it: leading blanks (spaces and tabs) are skipped; then an optional "+" or "-",
 // decimal digits with at most one ".", and an optional exponent ("e" or "E", an

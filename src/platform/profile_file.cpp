@@ -93,13 +93,14 @@ std::string ValueText(std::string_view raw) {
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 [[noreturn]] void RaiseNotRead(const std::string& path, const std::string& reason) {
-  throw RunTimeError("The settings file " + Quoted(path) + " could not be read (" + reason +
-                     "), so it was not changed.");
+  throw RunTimeError("Cannot save the settings file " + Quoted(path) +
+                     ": what is there cannot be read whole (" + reason +
+                     "), so it was left as it is.");
 }
 
 [[noreturn]] void RaiseNotWritten(const std::string& path, const std::string& reason) {
-  throw RunTimeError("The settings file " + Quoted(path) + " could not be written (" + reason +
-                     "); it was left as it was.");
+  throw RunTimeError("Cannot save the settings file " + Quoted(path) + ": writing it failed (" +
+                     reason + "); a file of that name that was there before is unchanged.");
 }
 
 enum class Outcome { Read, Missing, Failed };

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>

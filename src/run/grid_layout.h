@@ -1,0 +1,10 @@
+#pragma once
+#include "run/app_state.h"
+
+namespace marvane {
+
+// The tile-grid cell from the outer piece width: side T = its floor, period T + 1, and
+// half a cell, T x 0.5 rounded halves to even (49 gives 24, 50 gives 25, 51 gives 26).
+void SetGridLayout(AppState& s);
+
+}  // namespace marvane

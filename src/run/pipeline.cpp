@@ -1,0 +1,329 @@
+#include "run/pipeline.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "console/output_files.h"
+#include "engine/final_colour.h"
+#include "engine/geometry.h"
+#include "engine/sampling.h"
+#include "platform/picture_files.h"
+#include "platform/ui.h"
+#include "run/grid_layout.h"
+#include "util/error_trap.h"
+#include "util/numbers.h"
+
+namespace marvane {
+
+namespace {
+
+constexpr int kTimerIntervalMs = 100;
+// A quarter of the engine's half turn: the 45 degrees of the tile's rotation.
+constexpr double kEighthTurn = 0.78539825;
+// Stands for the square root of two.
+constexpr double kRootTwo = 1.4142135623731;
+
+}  // namespace
+
+void Pipeline::LaunchAction(double action, double lastX, double lastY) {
+  WithErrorTrap(ui_, "LaunchAction", [&] {
+    s_.ScanLastX = RoundToLong(lastX);
+    s_.ScanLastY = RoundToLong(lastY);
+    s_.JobState = RoundToLong(action);
+    if (!progressLoaded_) {
+      host_.SetProgressLabel("Processing...");
+      host_.SetProgressFraction(0);
+    }
+    host_.SetTimerInterval(kTimerIntervalMs);
+    progressLoaded_ = true;
+    switch (s_.JobState) {
+      case kSquaringStage:
+        s_.ScanX = 0;
+        s_.ScanY = 0;
+        host_.SetProgressLabel("Squaring tile image...");
+        host_.ShowForm(Form::FinalImage);
+        host_.ShowForm(Form::Workspace3);
+        host_.ShowForm(Form::Workspace1);
+        break;
+      case kTileGridStage:
+        s_.ScanX = 0;
+        s_.ScanY = 0;
+        s_.SliceCount = -1;
+        host_.ShowForm(Form::Workspace3);
+        host_.ShowForm(Form::Workspace1);
+        break;
+      case kFinalImageStage:
+        s_.ScanX = s_.engine.board.CenterX;
+        s_.ScanY = s_.engine.board.CenterY;
+        host_.SetProgressLabel("Creating final image...");
+        s_.SliceCount = 0;
+        if (!s_.SmallImageOnly) host_.ShowForm(Form::FinalImage);
+        break;
+      default:
+        break;
+    }
+    host_.RunProgressModal();
+  });
+}
+
+void Pipeline::KickTimer() {
+  WithErrorTrap(ui_, "Kick_Timer", [&] {
+    switch (s_.JobState) {
+      case kSquaringStage:
+        SquaringTick();
+        break;
+      case kTileGridStage:
+        TileGridTick();
+        break;
+      case kFinalImageStage:
+        FinalImageTick();
+        break;
+      default:
+        UnloadProgress();
+        return;
+    }
+    ReportProgress();
+  });
+}
+
+void Pipeline::CancelIt() { UnloadProgress(); }
+
+void Pipeline::UnloadProgress() {
+  if (!progressLoaded_) return;
+  FormUnload();
+  progressLoaded_ = false;
+  host_.CloseProgress();
+}
+
+void Pipeline::FormUnload() {
+  // An error skips the rest of the clean-up; the window goes all the same.
+  WithErrorTrap(ui_, "Form_Unload", [&] {
+    host_.SetTimerInterval(0);
+    s_.JobState = kNoJob;
+    SaveNewTile();
+    s_.FinalRunActive = false;
+    host_.SetFormVisible(Form::Progress, false);
+    host_.SetFormVisible(Form::Console, true);
+    host_.HideForm(Form::FinalImage);
+    host_.HideForm(Form::Workspace3);
+    host_.HideForm(Form::Workspace1);
+  });
+}
+
+void Pipeline::SaveNewTile() {
+  if (s_.SquareMode < 1) return;
+  if (s_.JobState == kSquaringStage) return;
+  // The squared tile takes the tile's name up to its last "." (looked for back to the
+  // second character, folders included), followed by "-Square.bmp".
+  const std::string& name = s_.settings.TileFileName;
+  std::string base = name;
+  for (size_t p = name.size(); p >= 2; --p) {
+    if (name[p - 1] == '.') {
+      base = name.substr(0, p - 1);
+      break;
+    }
+  }
+  s_.settings.TileFileName = base + "-Square.bmp";
+  s_.settings.PicRight = s_.SquareLast;
+  s_.settings.PicBottom = s_.SquareLast;
+  SavePictureFile(s_.TileImage, s_.settings.TileFileName);
+  s_.console.TileFile = s_.settings.TileFileName;
+  host_.ConsoleChanged();
+  s_.SquareMode = 0;
+}
+
+void Pipeline::SquaringTick() {
+  s_.SliceCount = 0;
+  while (s_.SliceCount <= kLastItemOfTick && s_.JobState == kSquaringStage) {
+    if (s_.SquareMode == 1) {
+      // Wider than tall: the height is stretched, column by column.
+      const float y = ToSingle(s_.ScanY * static_cast<double>(s_.SquareScaleInv));
+      const Chroma c = Spot(ui_, s_.Workspace1, s_.ScanX, y, s_.SquareSide, s_.TileHeight);
+      s_.TileImage.PSet(s_.ScanX, s_.ScanY, c.Value);
+      s_.SliceCount += 1;
+      if (++s_.ScanY > s_.ScanLastY) {
+        s_.ScanY = 0;
+        if (++s_.ScanX > s_.ScanLastX) {
+          s_.ScanX = 0;
+          s_.JobState = kTileGridStage;
+          s_.SliceCount = -1;
+        }
+      }
+    } else if (s_.SquareMode == 2) {
+      // Taller than wide: the width is stretched, row by row.
+      const float x = ToSingle(s_.ScanX * static_cast<double>(s_.SquareScaleInv));
+      const Chroma c = Spot(ui_, s_.Workspace1, x, s_.ScanY, s_.TileWidth, s_.SquareSide);
+      s_.TileImage.PSet(s_.ScanX, s_.ScanY, c.Value);
+      s_.SliceCount += 1;
+      if (++s_.ScanX > s_.ScanLastX) {
+        s_.ScanX = 0;
+        if (++s_.ScanY > s_.ScanLastY) {
+          s_.ScanY = 0;
+          s_.JobState = kTileGridStage;
+          s_.SliceCount = -1;
+        }
+      }
+    } else {
+      s_.ScanX = 0;
+      s_.ScanY = 0;
+      s_.JobState = kTileGridStage;
+      s_.SliceCount = -1;
+    }
+  }
+  host_.PicturesChanged();
+  SaveNewTile();
+}
+
+void Pipeline::TileGridSetUp() {
+  s_.engine.EngineTurn45 = RoundToInteger(s_.console.Turn45ListIndex);
+  host_.SetFormVisible(Form::Console, false);
+  host_.SetProgressLabel("Creating Tile Grid...");
+  s_.Workspace3.SetPicture(s_.TileImage);
+  s_.engine.EngineNumPieces = RoundToLong(LeadingNumber(s_.console.NumPieces));
+  SetSpiralGeometry(s_.engine);
+  SetGridLayout(s_);
+  s_.GridSampleStep = ToSingle(Divide(s_.SquareLast, s_.engine.GridTileSize + 1.0));
+  s_.GridSampleSize = std::max(s_.GridSampleStep, 1.0f);
+  s_.GridPeriodReal = ToSingle(s_.engine.GridTileSize + 1.0);
+  s_.GridCellStart = ToSingle(s_.GridSampleStep / 2.0);
+  s_.GridCellX = s_.GridCellStart;
+  s_.GridCellY = s_.GridCellStart;
+  s_.ScanY = -s_.GridHalf;
+  s_.GridCellEnd = ToSingle(static_cast<double>(s_.GridPeriodReal) + s_.GridCellStart);
+  const BoardConstants& b = s_.engine.board;
+  s_.Workspace1.FillBox(0, 0, b.BoardRight, b.BoardBottom, s_.engine.TileColor.Value);
+}
+
+void Pipeline::TileGridTick() {
+  if (s_.SliceCount < 0) TileGridSetUp();
+  s_.SliceCount = 0;
+  const BoardConstants& board = s_.engine.board;
+  const int32_t period = s_.GridPeriod;
+  while (s_.SliceCount <= kLastItemOfTick && s_.JobState == kTileGridStage) {
+    const float x = ToSingle(static_cast<double>(s_.GridCellX) * s_.GridSampleStep);
+    const float y = ToSingle(static_cast<double>(s_.GridCellY) * s_.GridSampleStep);
+    // The tile's y axis is turned upside down here.
+    const float y2 = ToSingle(s_.SquareLast - static_cast<double>(y));
+    float sx = x, sy = y2;
+    if (s_.engine.EngineTurn45 == 0 || s_.engine.EngineTurn45 == 2) {
+      const double turn = s_.engine.EngineTurn45 == 0 ? -kEighthTurn : kEighthTurn;
+      const float a = ToSingle(AngleOf(x, y2) + turn);
+      float r = ToSingle(std::sqrt(static_cast<double>(x) * x + static_cast<double>(y2) * y2));
+      r = ToSingle(r * kRootTwo);
+      sx = ToSingle(r * std::cos(static_cast<double>(a)));
+      sy = ToSingle(r * std::sin(static_cast<double>(a)));
+    }
+    const Chroma c = AreaColorMod(ui_, s_.Workspace3, board, sx, sy, s_.GridSampleSize,
+                                  s_.GridSampleSize, s_.SquareLast, s_.SquareLast);
+    s_.SliceCount += 1;
+
+    // The sample is computed once per cell pixel and repeated over the whole board.
+    if (period > 0) {
+      int32_t firstRow = s_.ScanY;
+      if (firstRow < 0) firstRow += ((-firstRow + period - 1) / period) * period;
+      for (int32_t i = s_.ScanX; i <= board.BoardRight; i += period)
+        for (int32_t j = firstRow; j <= board.BoardBottom; j += period) s_.Workspace1.PSet(i, j, c.Value);
+    }
+
+    s_.ScanY += 1;
+    s_.GridCellY = ToSingle(s_.GridCellY + 1.0);
+    if (s_.GridCellY > s_.GridCellEnd) {
+      s_.GridCellY = s_.GridCellStart;
+      s_.ScanY = -s_.GridHalf;
+      s_.GridCellX = ToSingle(s_.GridCellX + 1.0);
+      s_.ScanX += 1;
+      if (s_.GridCellX > s_.GridCellEnd) GridComplete();
+    }
+  }
+  host_.PicturesChanged();
+}
+
+void Pipeline::GridComplete() {
+  s_.settings.NeedToRedrawGrid = false;
+  if (!s_.FinalRunActive) {
+    s_.JobState = kNoJob;
+    return;
+  }
+  s_.JobState = kFinalImageStage;
+  s_.SliceCount = 0;
+  s_.ScanX = s_.engine.board.CenterX;
+  s_.ScanY = s_.engine.board.CenterY;
+  host_.SetFormVisible(Form::Progress, false);
+  host_.SetFormVisible(Form::Console, true);
+  host_.SetProgressLabel("Creating final image...");
+  host_.ShowForm(Form::Workspace3);
+  host_.ShowForm(Form::Workspace1);
+  if (!s_.SmallImageOnly) {
+    host_.ShowForm(Form::FinalImage);
+    host_.HideForm(Form::Console);
+  } else {
+    host_.HideForm(Form::FinalImage);
+    host_.ShowForm(Form::Console);
+  }
+  host_.SetFormVisible(Form::Progress, true);
+}
+
+void Pipeline::FinalImageItem() {
+  const BoardConstants& b = s_.engine.board;
+  // Each scan position of the lower right quarter stands for one pixel in each ticked
+  // quadrant, in the order lower right, upper right, lower left, upper left. The boxes
+  // are read afresh at every position.
+  static constexpr int kQuadrantOrder[4] = {3, 0, 2, 1};
+  for (int q : kQuadrantOrder) {
+    if (!s_.console.FillInQuadrant[q]) continue;
+    const int32_t x = (q == 3 || q == 0) ? s_.ScanX : s_.ScanX - b.CenterX;
+    const int32_t y = (q == 3 || q == 2) ? s_.ScanY : s_.ScanY - b.CenterY;
+    DrawFinalPixel(ui_, s_.Workspace1, s_.engine, s_.spectrum, s_.console.SpecStart, s_.ScaleFactor,
+                   x, y, s_.FinalImage, s_.Thumbnail);
+  }
+}
+
+void Pipeline::FinalImageTick() {
+  const BoardConstants& b = s_.engine.board;
+  while (s_.SliceCount <= kLastItemOfTick && s_.JobState == kFinalImageStage) {
+    FinalImageItem();
+    s_.SliceCount += 1;
+    s_.ScanY += s_.ScaleDivisor;
+    if (s_.ScanY > b.BoardBottom) {
+      s_.ScanY = b.CenterY;
+      s_.ScanX += s_.ScaleDivisor;
+      if (s_.ScanX > b.BoardRight) {
+        s_.FinalRunActive = false;
+        SaveFinal(ui_, s_.settings, s_.ScaleDivisor, s_.Thumbnail, s_.FinalImage);
+        s_.JobState = kNoJob;
+      }
+    }
+  }
+  s_.SliceCount = 0;
+  host_.PicturesChanged();
+}
+
+void Pipeline::ReportProgress() {
+  double done = 1.0;
+  switch (s_.JobState) {
+    case kSquaringStage: {
+      const double side = static_cast<double>(s_.ScanLastX) + 1.0;
+      const double items = side * (static_cast<double>(s_.ScanLastY) + 1.0);
+      const double at = s_.SquareMode == 2 ? s_.ScanY * side + s_.ScanX
+                                           : s_.ScanX * (s_.ScanLastY + 1.0) + s_.ScanY;
+      done = items > 0 ? at / items : 0.0;
+      break;
+    }
+    case kTileGridStage: {
+      const double span = static_cast<double>(s_.GridCellEnd) - s_.GridCellStart + 1.0;
+      done = s_.SliceCount < 0 || span <= 0 ? 0.0 : (s_.GridCellX - s_.GridCellStart) / span;
+      break;
+    }
+    case kFinalImageStage: {
+      const BoardConstants& b = s_.engine.board;
+      const double span = static_cast<double>(b.BoardRight) - b.CenterX + 1.0;
+      done = span > 0 ? (s_.ScanX - b.CenterX) / span : 0.0;
+      break;
+    }
+    default:
+      break;
+  }
+  host_.SetProgressFraction(std::clamp(done, 0.0, 1.0));
+}
+
+}  // namespace marvane

@@ -1,0 +1,233 @@
+#include "platform/picture_files.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QRgba64>
+#include <QSaveFile>
+#include <QSize>
+#include <QString>
+
+#include <algorithm>
+#include <cstddef>
+#include <mutex>
+#include <new>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "platform/picture_file_structure.h"
+#include "platform/run_time_error.h"
+
+namespace marvane {
+namespace {
+
+constexpr const char* kDamaged = "the picture in it is damaged or incomplete.";
+constexpr const char* kNoMemory = "there is not enough memory for the picture.";
+
+[[noreturn]] void CannotRead(const std::string& path, const std::string& why) {
+  throw RunTimeError("Cannot read the picture file \"" + path + "\": " + why);
+}
+
+[[noreturn]] void CannotSave(const std::string& path, const std::string& why) {
+  throw RunTimeError("Cannot save the picture file \"" + path + "\": " + why);
+}
+
+// Qt's allocation limit is one setting for the whole process. While a picture decodes
+// it is lowered to what the picture's declared size can need, so that a decoder that
+// meets more pixels than the header promised stops before it allocates them; the lock
+// keeps two loads from trading limits.
+class AllocationLimitForDeclaredSize {
+ public:
+  explicit AllocationLimitForDeclaredSize(QSize declared)
+      : lock_(Mutex()), previous_(QImageReader::allocationLimit()) {
+    // Qt's widest pixel is 16 bytes (four floats). Qt compares whole megabytes rounded
+    // down, and reads 0 as "no limit", hence the one added.
+    const uint64_t bytes = static_cast<uint64_t>(declared.width()) * static_cast<uint64_t>(declared.height()) * 16u;
+    QImageReader::setAllocationLimit(static_cast<int>((bytes >> 20) + 1));
+  }
+  ~AllocationLimitForDeclaredSize() { QImageReader::setAllocationLimit(previous_); }
+  AllocationLimitForDeclaredSize(const AllocationLimitForDeclaredSize&) = delete;
+  AllocationLimitForDeclaredSize& operator=(const AllocationLimitForDeclaredSize&) = delete;
+
+ private:
+  static std::mutex& Mutex() {
+    static std::mutex mutex;
+    return mutex;
+  }
+  std::lock_guard<std::mutex> lock_;
+  int previous_;
+};
+
+// One 16-bit channel with 16-bit alpha laid over an 8-bit background channel, rounded
+// once to the nearest 8-bit value. The divisor is odd, so there are no ties. For a
+// file with 8 bits per channel (c and a scaled by 257) this is exactly
+// round((a * c + (255 - a) * back) / 255).
+uint32_t OverBackground(uint32_t channel, uint32_t alpha, uint32_t back) {
+  constexpr uint64_t kScale = 65535u * 257u;
+  const uint64_t sum = uint64_t{alpha} * channel + uint64_t{65535u - alpha} * back * 257u;
+  return static_cast<uint32_t>((2 * sum + kScale) / (2 * kScale));
+}
+
+// Every format Qt decodes to (indexed, grey, 8 or 16 bits, premultiplied or not) goes
+// through 16-bit straight RGBA, a band of rows at a time so that a large picture never
+// needs a second full-size copy.
+Picture PictureFromImage(const QImage& image, int32_t backColor, const std::string& path) {
+  const int width = image.width();
+  const int height = image.height();
+  Picture picture(width, height, backColor);
+  const uint32_t backRed = static_cast<uint32_t>(backColor) & 0xFFu;
+  const uint32_t backGreen = (static_cast<uint32_t>(backColor) >> 8) & 0xFFu;
+  const uint32_t backBlue = (static_cast<uint32_t>(backColor) >> 16) & 0xFFu;
+  constexpr int kBandRows = 64;
+  for (int top = 0; top < height; top += kBandRows) {
+    const int rows = std::min(kBandRows, height - top);
+    const QImage band = image.copy(0, top, width, rows).convertToFormat(QImage::Format_RGBA64);
+    if (band.isNull()) CannotRead(path, kNoMemory);
+    for (int y = 0; y < rows; ++y) {
+      const auto* line = reinterpret_cast<const QRgba64*>(band.constScanLine(y));
+      int32_t* out = picture.Pixels().data() + static_cast<size_t>(top + y) * static_cast<size_t>(width);
+      for (int x = 0; x < width; ++x) {
+        const QRgba64 c = line[x];
+        const uint32_t alpha = c.alpha();
+        out[x] = static_cast<int32_t>(OverBackground(c.red(), alpha, backRed) |
+                                      OverBackground(c.green(), alpha, backGreen) << 8 |
+                                      OverBackground(c.blue(), alpha, backBlue) << 16);
+      }
+    }
+  }
+  return picture;
+}
+
+Picture DecodePictureFile(const std::string& path, int32_t backColor) {
+  const QString name = QString::fromStdString(path);
+  const QFileInfo info(name);
+  if (path.empty()) CannotRead(path, "no file name was given.");
+  if (!info.exists()) CannotRead(path, "the file does not exist.");
+  if (info.isDir()) CannotRead(path, "it is a folder, not a picture file.");
+  if (!info.isFile()) CannotRead(path, "it is not an ordinary file.");
+  if (!info.isReadable()) CannotRead(path, "this program is not allowed to read it.");
+
+  QFile file(name);
+  if (!file.open(QIODevice::ReadOnly))
+    CannotRead(path, "it cannot be opened (" + file.errorString().toStdString() + ").");
+  const qint64 size = file.size();
+  if (size == 0) CannotRead(path, "the file is empty.");
+  // Mapped rather than copied where the system allows it: a huge file that is not a
+  // picture costs no memory before it is refused.
+  QByteArray data;
+  if (uchar* mapped = file.map(0, size))
+    data = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), size);
+  else
+    data = file.readAll();
+  if (data.size() != size) CannotRead(path, "it could not be read to its end (" + file.errorString().toStdString() + ").");
+  const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(data.constData()), static_cast<size_t>(size));
+
+  const PictureFileFormat format = SniffPictureFileFormat(bytes);
+  if (format == PictureFileFormat::Unknown) CannotRead(path, "it is not a BMP, JPG, TIF, GIF or PNG picture.");
+
+  const std::optional<DeclaredSize> declared = DeclaredPictureSize(format, bytes);
+  if (!declared) CannotRead(path, kDamaged);
+  if (declared->width > kLargestPictureSide || declared->height > kLargestPictureSide)
+    CannotRead(path, "the picture is " + std::to_string(declared->width) + " x " + std::to_string(declared->height) +
+                         " pixels, and this program reads pictures of at most " + std::to_string(kLargestPictureSide) +
+                         " pixels on a side.");
+  if (!PictureRunsToItsEnd(format, bytes)) CannotRead(path, kDamaged);
+  const QSize pictureSize(static_cast<int>(declared->width), static_cast<int>(declared->height));
+
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  const std::string_view formatName = QtFormatName(format);
+  QImageReader reader(&buffer, QByteArray(formatName.data(), static_cast<qsizetype>(formatName.size())));
+  // Only the decoder for the format the bytes announce may try them, and pixels stay
+  // where the file stores them, so the picture has the size its header declares.
+  reader.setAutoDetectImageFormat(false);
+  reader.setAutoTransform(false);
+  QImage image;
+  {
+    const AllocationLimitForDeclaredSize limit(pictureSize);
+    image = reader.read();
+  }
+  if (image.isNull() || image.size() != pictureSize) CannotRead(path, kDamaged);
+  return PictureFromImage(image, backColor, path);
+}
+
+QImage ImageFromPicture(const Picture& picture, const std::string& path) {
+  QImage image(picture.Width(), picture.Height(), QImage::Format_RGB32);
+  if (image.isNull()) CannotSave(path, kNoMemory);
+  const int32_t* in = picture.Pixels().data();
+  for (int y = 0; y < picture.Height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < picture.Width(); ++x) {
+      const auto v = static_cast<uint32_t>(*in++);
+      line[x] = qRgb(static_cast<int>(v & 0xFFu), static_cast<int>((v >> 8) & 0xFFu), static_cast<int>((v >> 16) & 0xFFu));
+    }
+  }
+  return image;
+}
+
+const char* SaveFormatFor(const QFileInfo& target) {
+  const QString ending = target.suffix().toLower();
+  if (ending == QLatin1String("png")) return "png";
+  if (ending == QLatin1String("tif") || ending == QLatin1String("tiff")) return "tiff";
+  return "bmp";
+}
+
+}  // namespace
+
+Picture LoadPictureFile(const std::string& path, int32_t backColor) {
+  try {
+    return DecodePictureFile(path, backColor);
+  } catch (const std::bad_alloc&) {
+    CannotRead(path, kNoMemory);
+  }
+}
+
+void SavePictureFile(const Picture& picture, const std::string& path) {
+  if (path.empty()) CannotSave(path, "no file name was given.");
+  if (picture.Empty()) CannotSave(path, "there is no picture to save.");
+  const QString name = QString::fromStdString(path);
+  const QFileInfo target(name);
+  const QFileInfo folder(target.absolutePath());
+  if (target.isDir()) CannotSave(path, "it is a folder.");
+  if (!folder.isDir()) CannotSave(path, "the folder it should go in does not exist.");
+
+  // The picture is encoded in memory first and reaches the disk as one block of bytes
+  // whose count is checked: Qt's TIFF writer reports success when libtiff's writes
+  // fall short, and a short write to a file does not always set the file's error.
+  const QImage image = ImageFromPicture(picture, path);
+  QByteArray encoded;
+  {
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    const char* format = SaveFormatFor(target);
+    QImageWriter writer(&buffer, format);
+    if (std::string_view(format) == "tiff") writer.setCompression(1);  // LZW: lossless and read everywhere
+    if (!writer.write(image)) CannotSave(path, "the picture could not be encoded (" + writer.errorString().toStdString() + ").");
+  }
+
+  QSaveFile file(name);
+  if (!file.open(QIODevice::WriteOnly)) {
+    if (!folder.isWritable()) CannotSave(path, "this program is not allowed to write in its folder.");
+    CannotSave(path, "it cannot be created (" + file.errorString().toStdString() + ").");
+  }
+  qint64 written = 0;
+  while (written < encoded.size()) {
+    const qint64 n = file.write(encoded.constData() + written, encoded.size() - written);
+    if (n <= 0) break;
+    written += n;
+  }
+  // Until commit() the bytes are in a temporary file beside the target; dropping it
+  // leaves the old file where it was.
+  if (written != encoded.size() || !file.commit()) {
+    const std::string reason = file.errorString().toStdString();
+    file.cancelWriting();
+    CannotSave(path, "writing it failed (" + reason + "); a file of that name that was there before is unchanged.");
+  }
+}
+
+}  // namespace marvane

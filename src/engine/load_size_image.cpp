@@ -14,9 +14,9 @@ bool LoadSizeImage(Ui& ui, Picture& surface, const std::string& fileName, int32_
     surface.SetPicture(picture);
     // Our pictures know their size in pixels. Measuring them in hundredths of a
     // millimetre and converting back with 0.0377992440151197 pixels each gives the
-    // same answer only up to 4606 pixels: that factor is about 1/10000 larger than
-    // 96 pixels to 2540, so from there on the round trip lands a pixel or more too far
-    // (see the tests). The pixel count is the true answer at every size.
+    // same answer only up to about 4600 pixels: that factor is about 1/10000 larger
+    // than 96 pixels to 2540, so beyond that the round trip lands a pixel or more too
+    // far (the tests show where). The pixel count is the true answer at every size.
     lastX = picture.Width() - 1;
     lastY = picture.Height() - 1;
   });

@@ -103,6 +103,18 @@ Picture PictureFromImage(const QImage& image, int32_t backColor, const std::stri
   return picture;
 }
 
+const char* UserFormatName(PictureFileFormat format) {
+  switch (format) {
+    case PictureFileFormat::Bmp: return "BMP";
+    case PictureFileFormat::Jpeg: return "JPG";
+    case PictureFileFormat::Tiff: return "TIF";
+    case PictureFileFormat::Gif: return "GIF";
+    case PictureFileFormat::Png: return "PNG";
+    case PictureFileFormat::Unknown: break;
+  }
+  return "unknown";
+}
+
 Picture DecodePictureFile(const std::string& path, int32_t backColor) {
   const QString name = QString::fromStdString(path);
   const QFileInfo info(name);
@@ -139,10 +151,16 @@ Picture DecodePictureFile(const std::string& path, int32_t backColor) {
   if (!PictureRunsToItsEnd(format, bytes)) CannotRead(path, kDamaged);
   const QSize pictureSize(static_cast<int>(declared->width), static_cast<int>(declared->height));
 
+  const std::string_view formatName = QtFormatName(format);
+  const QByteArray qtFormat(formatName.data(), static_cast<qsizetype>(formatName.size()));
+  // TIFF comes in a separate package of Qt plugins; without it a good file would
+  // otherwise read as a damaged one.
+  if (!QImageReader::supportedImageFormats().contains(qtFormat))
+    CannotRead(path, std::string("it is a ") + UserFormatName(format) + " picture, and the reader for " +
+                         UserFormatName(format) + " pictures is not installed.");
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
-  const std::string_view formatName = QtFormatName(format);
-  QImageReader reader(&buffer, QByteArray(formatName.data(), static_cast<qsizetype>(formatName.size())));
+  QImageReader reader(&buffer, qtFormat);
   // Only the decoder for the format the bytes announce may try them, and pixels stay
   // where the file stores them, so the picture has the size its header declares.
   reader.setAutoDetectImageFormat(false);

@@ -23,7 +23,8 @@ inline constexpr int32_t kLargestPictureSide = 16384;
 // background of the surface that will hold the picture.
 //
 // Raises RunTimeError when the file is missing, a folder, unreadable, empty, not one of
-// our formats, larger than kLargestPictureSide on a side, damaged or incomplete.
+// our formats, in a format whose Qt reader is not installed (TIFF comes as a separate
+// plugin), larger than kLargestPictureSide on a side, damaged or incomplete.
 Picture LoadPictureFile(const std::string& path, int32_t backColor);
 
 // Saves `picture` as a PNG file when the name ends in ".png", a TIFF file (LZW

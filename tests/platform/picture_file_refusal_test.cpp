@@ -2,6 +2,8 @@
 // what is wrong, and never with a crash, a part picture or a picture of another size.
 #include <QDir>
 #include <QFile>
+#include <QCoreApplication>
+#include <QImageReader>
 #include <QImageWriter>
 
 #include <gtest/gtest.h>
@@ -9,6 +11,8 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -150,6 +154,26 @@ TEST_F(PictureFileRefusal, PicturesInFormatsWeDoNotReadAreNotOurs) {
     const std::string path = Write(QString("other.") + format, QtBytes(image, format));
     EXPECT_EQ(LoadError(path), Expected(path, kNotOurs));
   }
+}
+
+TEST_F(PictureFileRefusal, AFormatWithoutItsReaderIsNamed) {
+  // Qt reads TIFF through a plugin from a separate package. A program without it says
+  // so. The check runs in a fresh process of this test program (which runs this test
+  // from its start), so that no plugin is loaded yet when the search path is emptied.
+  const std::string path = Write("page.tif", test::MakeTiff({TiffPattern(3, 3)}));
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        QCoreApplication::setLibraryPaths({folder_.Path("no-plugins")});
+        const auto error = LoadError(path);
+        const std::string expected = Expected(path, "it is a TIF picture, and the reader for TIF pictures is not installed.");
+        if (error != expected) std::cerr << "got: " << error.value_or("no error") << "\n";
+        std::exit(error == expected ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  // This test environment must have it: the loading tests need it.
+  EXPECT_TRUE(QImageReader::supportedImageFormats().contains("tiff"))
+      << "Qt's TIFF reader is missing: install qt6-image-formats-plugins";
 }
 
 // ---------------------------------------------------------------- declared size

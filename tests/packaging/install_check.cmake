@@ -1,0 +1,50 @@
+# Installs the build into a scratch prefix and checks the result:
+#   cmake -DBUILD_DIR=... -DPREFIX=... -DEXPECTED=a;b;... [-DDESKTOP_FILE_VALIDATE=...] -P install_check.cmake
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
+                RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${err}")
+endif()
+
+set(missing "")
+foreach(file IN LISTS EXPECTED)
+  if(NOT EXISTS ${PREFIX}/${file})
+    list(APPEND missing ${file})
+  endif()
+endforeach()
+if(missing)
+  message(FATAL_ERROR "not installed: ${missing}")
+endif()
+foreach(program bin/marvane-start share/marvane/start.sh)
+  execute_process(COMMAND test -x ${PREFIX}/${program} RESULT_VARIABLE not_executable)
+  if(NOT not_executable EQUAL 0)
+    message(FATAL_ERROR "${program} is not executable")
+  endif()
+endforeach()
+
+if(DESKTOP_FILE_VALIDATE)
+  execute_process(COMMAND ${DESKTOP_FILE_VALIDATE} ${PREFIX}/share/applications/marvane.desktop
+                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT status EQUAL 0 OR out MATCHES "error|warning")
+    message(FATAL_ERROR "the installed desktop entry is not valid: ${out}")
+  endif()
+endif()
+
+# The desktop entry runs bin/marvane-start. Without a display it must still prepare the
+# start folder from the installed files, then refuse with its message.
+set(home ${PREFIX}/home)
+file(MAKE_DIRECTORY ${home})
+execute_process(COMMAND env -i HOME=${home} PATH=/usr/bin:/bin ${PREFIX}/bin/marvane-start
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(status EQUAL 0 OR NOT err MATCHES "no display")
+  message(FATAL_ERROR "marvane-start without a display: status ${status}, said: ${err}")
+endif()
+foreach(file Tiles/Basic.bmp HelpTxt.txt)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${home}/Marvane/${file}
+                          ${PREFIX}/share/marvane/${file} RESULT_VARIABLE differs)
+  if(NOT differs EQUAL 0)
+    message(FATAL_ERROR "marvane-start did not give the start folder the installed ${file}")
+  endif()
+endforeach()
+file(REMOVE_RECURSE ${PREFIX})

@@ -14,7 +14,12 @@
 namespace marvane {
 
 Desktop::Desktop(Ui& ui, FileDialogs& dialogs)
-    : ui_(ui), dialogs_(dialogs), pipeline_(state_, *this, ui_), programEnd_([] { QCoreApplication::quit(); }) {}
+    : ui_(ui),
+      dialogs_(dialogs),
+      pipeline_(state_, *this, ui_),
+      // Queued, so that it also ends a program whose start-up failed before the event
+      // loop began.
+      programEnd_([] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); }) {}
 
 Desktop::~Desktop() {
   delete help_;
@@ -32,6 +37,8 @@ bool Desktop::Start(const std::string& startFolder, const std::string& iniPath) 
   // The console shows whatever start-up got as far as filling in.
   ConsoleChanged();
   PicturesChanged();
+  // Start-up that failed before it brought up any window leaves nothing to close.
+  if (!console_ && !splash_) EndProgram();
   return completed;
 }
 

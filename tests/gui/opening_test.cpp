@@ -52,6 +52,7 @@ class OpeningTest : public QObject {
   void AMissingTileFileIsPassedOverSilently();
   void WithoutTheTileGridStartUpStopsWithOneMessage();
   void ASettingOutsideItsControlsRangeStopsStartUp();
+  void AnUnreadableSettingEndsTheProgramBeforeAnyWindowComesUp();
 };
 
 void OpeningTest::TheConsoleOpensWithTheDefaultsWhenThereIsNoSettingsFile() {
@@ -271,6 +272,18 @@ void OpeningTest::ASettingOutsideItsControlsRangeStopsStartUp() {
   QVERIFY(!run.Start());
   QCOMPARE(MessageLines(run.ui), QStringList({"Main: Invalid property value"}));
   QCOMPARE(run.state().engine.spiral.OuterPieceWidth, 0.0f);
+}
+
+void OpeningTest::AnUnreadableSettingEndsTheProgramBeforeAnyWindowComesUp() {
+  GuiRun run;
+  run.WriteTileGrid();
+  WriteSettings(run, "[Numbers]\nNumRadialPieces=1e20\n");
+  QVERIFY(!run.Start());
+  QCOMPARE(MessageLines(run.ui), QStringList({"Main: Overflow"}));
+  // No window came up, so none is left whose closing would end the program: it ends.
+  QVERIFY(!run.desktop().Loaded(Form::Console));
+  QVERIFY(!run.desktop().SplashWindow());
+  QCOMPARE(run.programEnds, 1);
 }
 
 }  // namespace marvane::guitest

@@ -1,8 +1,11 @@
 #include "gui_run.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
 
 #include "gui/console_form.h"
+#include "gui/progress_form.h"
 #include "platform/config_location.h"
 #include "platform/picture_files.h"
 #include "run/app_state.h"
@@ -55,6 +58,29 @@ bool GuiRun::ActivateConsole() {
   window.activateWindow();
   QApplication::setActiveWindow(&window);
   return QTest::qWaitForWindowActive(&window);
+}
+
+JobWatch::JobWatch(GuiRun& run) {
+  connect(&run.desktop(), &Desktop::Ticked, this, [this, &run] {
+    TickRecord record;
+    record.jobState = run.state().JobState;
+    if (ProgressForm* progress = run.desktop().Progress()) {
+      record.label = progress->findChild<QLabel*>("LabelInfo")->text();
+      record.bar = progress->findChild<QProgressBar*>("StageProgress")->value();
+      record.progressVisible = progress->isVisible();
+    }
+    record.consoleVisible = run.console().isVisible();
+    record.finalImageVisible = run.desktop().Window(Form::FinalImage).isVisible();
+    ticks.push_back(record);
+    if (onTick) onTick(record);
+  });
+}
+
+QStringList JobWatch::Labels() const {
+  QStringList labels;
+  for (const auto& t : ticks)
+    if (!t.label.isEmpty() && (labels.isEmpty() || labels.back() != t.label)) labels << t.label;
+  return labels;
 }
 
 QStringList MessageLines(const RecordingUi& ui) {

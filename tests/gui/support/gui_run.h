@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -84,6 +85,27 @@ class GuiRun {
   testing::TempFolder config_;
   testing::ScopedEnv configEnv_;
   std::unique_ptr<Desktop> desktop_;
+};
+
+// What the windows showed after each tick of a job.
+struct TickRecord {
+  int32_t jobState = 0;   // the stage the next tick works on
+  QString label;          // the progress window's label ("" once it is unloaded)
+  int bar = -1;           // its progress bar, 0 to 1000 (-1 once it is unloaded)
+  bool progressVisible = false;
+  bool consoleVisible = false;
+  bool finalImageVisible = false;
+};
+
+// Watches the ticks of the jobs of one run; `onTick` may act in between (click
+// CANCEL, close the window).
+class JobWatch : public QObject {
+ public:
+  explicit JobWatch(GuiRun& run);
+  std::vector<TickRecord> ticks;
+  std::function<void(const TickRecord&)> onTick;
+  // The labels shown, each once, in order.
+  QStringList Labels() const;
 };
 
 // The messages the Ui was asked to show, as "title: text" lines.

@@ -185,6 +185,11 @@ QImage ImageFromPicture(const Picture& picture, const std::string& path) {
       line[x] = qRgb(static_cast<int>(v & 0xFFu), static_cast<int>((v >> 8) & 0xFFu), static_cast<int>((v >> 16) & 0xFFu));
     }
   }
+  // A new QImage takes its resolution from the screen (or 100 dpi with none), and the
+  // BMP header records it: fix it at 96 dpi so that the same picture gives the same
+  // bytes from the desktop program and from the renderer, on any screen.
+  image.setDotsPerMeterX(3780);
+  image.setDotsPerMeterY(3780);
   return image;
 }
 

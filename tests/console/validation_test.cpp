@@ -166,11 +166,5 @@ TEST(Constrain, ClampsToTheNearerBoundAndSaysWhichRange) {
   EXPECT_EQ(ui.BeepCount(), 2);
 }
 
-TEST(Constrain, BoundsReadAsTheirKindDoes) {
-  EXPECT_EQ(BoundText(int32_t{-7}), "-7");
-  EXPECT_EQ(BoundText(400.0f), "400");
-  EXPECT_EQ(BoundText(0.1f), "0.1");
-}
-
 }  // namespace
 }  // namespace marvane

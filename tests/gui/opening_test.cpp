@@ -170,9 +170,9 @@ void OpeningTest::TheScaleBarsShowTheGreyRampAndTheSpectrum() {
   run.WriteTileGrid();
   QVERIFY(run.Start());
   const QImage grey = run.Control<QLabel>("GrayBar")->pixmap().toImage();
-  const QImage spec = run.Control<QLabel>("SpecBar")->pixmap().toImage();
+  const QImage specBar = run.Control<QLabel>("SpecBar")->pixmap().toImage();
   QCOMPARE(grey.size(), QSize(140, 26));
-  QCOMPARE(spec.size(), QSize(140, 26));
+  QCOMPARE(specBar.size(), QSize(140, 26));
 
   // Black at the left edge, white at the right, growing lighter all the way across.
   QCOMPARE(grey.pixel(0, 13), qRgb(0, 0, 0));
@@ -185,18 +185,18 @@ void OpeningTest::TheScaleBarsShowTheGreyRampAndTheSpectrum() {
   // The spectrum from its first colour to its last: red at both ends, green and blue
   // on the way. Every column is one colour from top to bottom.
   const auto rgb = [](const SpectrumRgb& c) { return qRgb(c.red, c.green, c.blue); };
-  QCOMPARE(spec.pixel(0, 0), rgb(kSpectrumRgb.front()));
-  QCOMPARE(spec.pixel(139, 25), rgb(kSpectrumRgb.back()));
+  QCOMPARE(specBar.pixel(0, 0), rgb(kSpectrumRgb.front()));
+  QCOMPARE(specBar.pixel(139, 25), rgb(kSpectrumRgb.back()));
   bool greenest = false, bluest = false;
   for (int x = 0; x < 140; ++x) {
-    const QRgb c = spec.pixel(x, 0);
-    QCOMPARE(spec.pixel(x, 25), c);
+    const QRgb c = specBar.pixel(x, 0);
+    QCOMPARE(specBar.pixel(x, 25), c);
     greenest |= qGreen(c) > qRed(c) + 100 && qGreen(c) > qBlue(c) + 100;
     bluest |= qBlue(c) > qRed(c) + 100 && qBlue(c) > qGreen(c) + 100;
   }
   QVERIFY(greenest);
   QVERIFY(bluest);
-  QVERIFY(qRed(spec.pixel(0, 0)) > 200 && qGreen(spec.pixel(0, 0)) < 128);
+  QVERIFY(qRed(specBar.pixel(0, 0)) > 200 && qGreen(specBar.pixel(0, 0)) < 128);
 }
 
 void OpeningTest::TheWorkSurfacesAreLoadedAndHidden() {

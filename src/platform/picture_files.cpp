@@ -103,6 +103,45 @@ Picture PictureFromImage(const QImage& image, int32_t backColor, const std::stri
   return picture;
 }
 
+// The first block of a file, judged before the rest is read: every header we size a
+// picture from is near the start, unless blocks of other data come first.
+constexpr qint64 kFirstBlockBytes = 64 * 1024;
+// Room in a file beside its pixels, for colour profiles, thumbnails, comments and the
+// like.
+constexpr int64_t kRoomBesidePixels = int64_t{64} << 20;
+
+// The most bytes a file of a w x h picture can need: eight a pixel cover every layout
+// we read stored uncompressed (16-bit red, green, blue and alpha is the widest).
+int64_t LargestFileFor(int64_t w, int64_t h) { return kRoomBesidePixels + w * h * 8; }
+
+std::span<const uint8_t> BytesOf(const QByteArray& data) {
+  return {reinterpret_cast<const uint8_t*>(data.constData()), static_cast<size_t>(data.size())};
+}
+
+void RefuseTooLarge(const std::string& path, const DeclaredSize& declared) {
+  if (declared.width > kLargestPictureSide || declared.height > kLargestPictureSide)
+    CannotRead(path, "the picture is " + std::to_string(declared.width) + " x " + std::to_string(declared.height) +
+                         " pixels, and this program reads pictures of at most " + std::to_string(kLargestPictureSide) +
+                         " pixels on a side.");
+}
+
+// Reads the file from where the first block ended up to the size it had when it was
+// opened. A file that has become shorter since is refused; one that has grown is read
+// as it was.
+void ReadTheRest(QFile& file, QByteArray& data, qint64 size, const std::string& path) {
+  qint64 have = data.size();
+  data.resize(size);
+  while (have < size) {
+    const qint64 n = file.read(data.data() + have, size - have);
+    if (n <= 0) break;
+    have += n;
+  }
+  if (have == size) return;
+  if (file.error() != QFileDevice::NoError)
+    CannotRead(path, "it could not be read to its end (" + file.errorString().toStdString() + ").");
+  CannotRead(path, "it became shorter while it was being read.");
+}
+
 const char* UserFormatName(PictureFileFormat format) {
   switch (format) {
     case PictureFileFormat::Bmp: return "BMP";
@@ -129,25 +168,28 @@ Picture DecodePictureFile(const std::string& path, int32_t backColor) {
     CannotRead(path, "it cannot be opened (" + file.errorString().toStdString() + ").");
   const qint64 size = file.size();
   if (size == 0) CannotRead(path, "the file is empty.");
-  // Mapped rather than copied where the system allows it: a huge file that is not a
-  // picture costs no memory before it is refused.
-  QByteArray data;
-  if (uchar* mapped = file.map(0, size))
-    data = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), size);
-  else
-    data = file.readAll();
-  if (data.size() != size) CannotRead(path, "it could not be read to its end (" + file.errorString().toStdString() + ").");
-  const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(data.constData()), static_cast<size_t>(size));
 
-  const PictureFileFormat format = SniffPictureFileFormat(bytes);
+  // The file is read into memory, never mapped: a mapped file that another program cuts
+  // short while we decode it ends the whole program (SIGBUS) at the first page past its
+  // new end, where a read only comes back short. Its first block is read and judged on
+  // its own, so that a large file that is none of our pictures, or whose header
+  // declares too many pixels, is refused for the cost of that block.
+  QByteArray data = file.read(std::min(size, kFirstBlockBytes));
+  const PictureFileFormat format = SniffPictureFileFormat(BytesOf(data));
   if (format == PictureFileFormat::Unknown) CannotRead(path, "it is not a BMP, JPG, TIF, GIF or PNG picture.");
+  const std::optional<DeclaredSize> early = DeclaredPictureSize(format, BytesOf(data));
+  if (early) RefuseTooLarge(path, *early);
+  const qint64 largest = early ? LargestFileFor(early->width, early->height)
+                               : LargestFileFor(kLargestPictureSide, kLargestPictureSide);
+  if (size > largest)
+    CannotRead(path, "the file holds " + std::to_string(size) + " bytes, more than a picture " +
+                         (early ? "of the size it declares" : "this program reads") + " can need.");
+  ReadTheRest(file, data, size, path);
+  const std::span<const uint8_t> bytes = BytesOf(data);
 
   const std::optional<DeclaredSize> declared = DeclaredPictureSize(format, bytes);
   if (!declared) CannotRead(path, kDamaged);
-  if (declared->width > kLargestPictureSide || declared->height > kLargestPictureSide)
-    CannotRead(path, "the picture is " + std::to_string(declared->width) + " x " + std::to_string(declared->height) +
-                         " pixels, and this program reads pictures of at most " + std::to_string(kLargestPictureSide) +
-                         " pixels on a side.");
+  RefuseTooLarge(path, *declared);
   if (!PictureRunsToItsEnd(format, bytes)) CannotRead(path, kDamaged);
   const QSize pictureSize(static_cast<int>(declared->width), static_cast<int>(declared->height));
 

@@ -124,7 +124,13 @@ std::string SingleText(float v) {
     auto [fixedEnd, fixedEc] =
         std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(v),
                       std::chars_format::fixed, std::max(0, digits - 1 - exponent));
-    return std::string(buffer, fixedEnd);
+    std::string text(buffer, fixedEnd);
+    // Seven digits may end in zeros ("2.121320"): a bound shows without them.
+    if (text.find('.') != std::string::npos) {
+      text.erase(text.find_last_not_of('0') + 1);
+      if (text.back() == '.') text.pop_back();
+    }
+    return text;
   }
   return {};
 }

@@ -50,7 +50,8 @@ std::string WholeNumberText(int64_t n);
 
 // A 32-bit float as its shortest text with at most seven significant digits that
 // reads back as the same float (353.5534 for half the diagonal of a 500 x 500 board);
-// whole values show without a decimal point, and -0 shows as "0".
+// a float that needs more is shown to seven digits. Trailing zeros never show, whole
+// values show without a decimal point, and -0 shows as "0".
 std::string SingleText(float v);
 
 }  // namespace marvane

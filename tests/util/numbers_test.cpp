@@ -130,6 +130,8 @@ TEST(SingleText, ShortestTextOfAtMostSevenDigits) {
   EXPECT_EQ(SingleText(-1.5f), "-1.5");
   EXPECT_EQ(SingleText(12345678.0f), "1.234568e+07");
   EXPECT_EQ(SingleText(0.000125f), "0.000125");
+  // Half the diagonal of a 3 x 3 board needs all seven digits, the last of them a 0.
+  EXPECT_EQ(SingleText(static_cast<float>(std::sqrt(18.0) / 2)), "2.12132");
 }
 
 }  // namespace

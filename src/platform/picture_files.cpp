@@ -287,8 +287,10 @@ void SavePictureFile(const Picture& picture, const std::string& path) {
     written += n;
   }
   // Until commit() the bytes are in a temporary file beside the target; dropping it
-  // leaves the old file where it was.
-  if (written != encoded.size() || !file.commit()) {
+  // leaves the old file where it was. A picture smaller than QFile's buffer reaches the
+  // disk only when the buffer is flushed, and commit() does not report a flush that
+  // fell short (a full disk then gave a cut file under the target's name): flush first.
+  if (written != encoded.size() || !file.flush() || !file.commit()) {
     const std::string reason = file.errorString().toStdString();
     file.cancelWriting();
     CannotSave(path, "writing it failed (" + reason + "); a file of that name that was there before is unchanged.");

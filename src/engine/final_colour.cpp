@@ -112,15 +112,29 @@ void PaintFinalPixel(Ui& ui, const EngineState& state, const SpectrumTables& spe
   thumbnail.PSet(ThumbnailCoordinate(x), ThumbnailCoordinate(y), outColor.Value);
 }
 
+bool FinalPixelColour(Ui& ui, const Picture& surface, const EngineState& state,
+                      const SpectrumTables& spectrum, int32_t specStart, int32_t x, int32_t y,
+                      int32_t& value) {
+  const Polar pos = PolarOf(state.board, x, y);
+  if (!(ToSingle(state.spiral.InnerRadiusReal + 1.0) < pos.r)) return false;
+  const int32_t t = state.GridTileSize;
+  const Chroma c = SpiralColorAt(ui, surface, state, x, y, t * 0.5, t, t);
+  // Painted on no picture at all: only the colour is wanted here.
+  Chroma out;
+  Picture none;
+  PaintFinalPixel(ui, state, spectrum, specStart, 0.0f, x, y, c, out, none, none);
+  value = out.Value;
+  return true;
+}
+
 void DrawFinalPixel(Ui& ui, const Picture& surface, const EngineState& state,
                     const SpectrumTables& spectrum, int32_t specStart, float fraction, int32_t x,
                     int32_t y, Picture& finalImage, Picture& thumbnail) {
-  const Polar pos = PolarOf(state.board, x, y);
-  if (!(ToSingle(state.spiral.InnerRadiusReal + 1.0) < pos.r)) return;
-  const int32_t t = state.GridTileSize;
-  const Chroma c = SpiralColorAt(ui, surface, state, x, y, t * 0.5, t, t);
-  Chroma out;
-  PaintFinalPixel(ui, state, spectrum, specStart, fraction, x, y, c, out, finalImage, thumbnail);
+  int32_t value = 0;
+  if (!FinalPixelColour(ui, surface, state, spectrum, specStart, x, y, value)) return;
+  // Drawn as PaintFinalPixel draws: the full-size picture only in a full pass.
+  if (fraction == 1.0f) finalImage.PSet(x, y, value);
+  thumbnail.PSet(ThumbnailCoordinate(x), ThumbnailCoordinate(y), value);
 }
 
 float LightFactor(double a, double b) {

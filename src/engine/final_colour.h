@@ -39,6 +39,14 @@ void DrawFinalPixel(Ui& ui, const Picture& surface, const EngineState& state,
                     const SpectrumTables& spectrum, int32_t specStart, float fraction, int32_t x,
                     int32_t y, Picture& finalImage, Picture& thumbnail);
 
+// The colour that one visit of the final-image scan gives board pixel (x, y), as
+// DrawFinalPixel paints it: false for a pixel at or inside the smallest radius plus
+// one, which keeps the background. It reads only its arguments, so threads may share
+// them (the renderer's parallel final stage does).
+bool FinalPixelColour(Ui& ui, const Picture& surface, const EngineState& state,
+                      const SpectrumTables& spectrum, int32_t specStart, int32_t x, int32_t y,
+                      int32_t& value);
+
 // The thumbnail pixel that board coordinate c lands on.
 inline int32_t ThumbnailCoordinate(int32_t c) { return c >> 2; }
 

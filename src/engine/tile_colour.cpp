@@ -45,11 +45,19 @@ void GetTileColor(Ui& ui, const Picture& surface, int32_t picRight, int32_t picB
     mean.Red = ToSingle(Divide(red, count));
     mean.Green = ToSingle(Divide(green, count));
     mean.Blue = ToSingle(Divide(blue, count));
-    SetValue(mean);
-    static_cast<Chroma&>(tileColor) = mean;
-    tileColor.Level = 1;
-    tileColor.ExtendedSet = false;
+    SetGivenTileColor(mean, tileColor);
   });
+}
+
+void SetGivenTileColor(const Chroma& colour, ChromaExtended& tileColor) {
+  Chroma mean;
+  mean.Red = colour.Red;
+  mean.Green = colour.Green;
+  mean.Blue = colour.Blue;
+  SetValue(mean);
+  static_cast<Chroma&>(tileColor) = mean;
+  tileColor.Level = 1;
+  tileColor.ExtendedSet = false;
 }
 
 }  // namespace marvane

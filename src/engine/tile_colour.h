@@ -32,4 +32,9 @@ class TileRandom {
 void GetTileColor(Ui& ui, const Picture& surface, int32_t picRight, int32_t picBottom,
                   std::optional<uint64_t> seed, ChromaExtended& tileColor);
 
+// Stores a mean colour that is given rather than sampled, leaving tileColor exactly as
+// GetTileColor leaves it: the colour part with these components and their Value, Level
+// 1, ExtendedSet false.
+void SetGivenTileColor(const Chroma& colour, ChromaExtended& tileColor);
+
 }  // namespace marvane

@@ -81,6 +81,17 @@ struct AppState {
 
   // The seed of the tile-colour sampling; none means the clock's.
   std::optional<uint64_t> RandomSeed;
+  // A mean colour given instead of sampling the tile (the renderer's --tile-color):
+  // SquareImage then stores it in TileColor as the sampling would, colour part set,
+  // Level 1, ExtendedSet false.
+  std::optional<Chroma> GivenTileColor;
+
+  // The files the pipeline writes on its own. The headless renderer writes only the
+  // files it is told to, so it turns both off: the squaring stage then keeps the
+  // squared tile in TileImage (the tile file is still renamed in the state, as the
+  // desktop's is) and the final stage ends without SaveFinal.
+  bool SaveSquaredTile = true;
+  bool SaveFinalPicture = true;
 };
 
 }  // namespace marvane

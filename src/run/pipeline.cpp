@@ -126,7 +126,7 @@ void Pipeline::SaveNewTile() {
   s_.settings.TileFileName = base + "-Square.bmp";
   s_.settings.PicRight = s_.SquareLast;
   s_.settings.PicBottom = s_.SquareLast;
-  SavePictureFile(s_.TileImage, s_.settings.TileFileName);
+  if (s_.SaveSquaredTile) SavePictureFile(s_.TileImage, s_.settings.TileFileName);
   s_.console.TileFile = s_.settings.TileFileName;
   host_.ConsoleChanged();
   s_.SquareMode = 0;
@@ -289,7 +289,8 @@ void Pipeline::FinalImageTick() {
       s_.ScanX += s_.ScaleDivisor;
       if (s_.ScanX > b.BoardRight) {
         s_.FinalRunActive = false;
-        SaveFinal(ui_, s_.settings, s_.ScaleDivisor, s_.Thumbnail, s_.FinalImage);
+        if (s_.SaveFinalPicture)
+          SaveFinal(ui_, s_.settings, s_.ScaleDivisor, s_.Thumbnail, s_.FinalImage);
         s_.JobState = kNoJob;
       }
     }

@@ -18,7 +18,10 @@ bool SquareImage(Pipeline& pipeline, AppState& s, Ui& ui) {
       ui.ShowMessage(kTileSizeText, kTileSizeTitle);
       return;
     }
-    GetTileColor(ui, s.Workspace1, right, bottom, s.RandomSeed, s.engine.TileColor);
+    if (s.GivenTileColor)
+      SetGivenTileColor(*s.GivenTileColor, s.engine.TileColor);
+    else
+      GetTileColor(ui, s.Workspace1, right, bottom, s.RandomSeed, s.engine.TileColor);
     if (right != bottom) {
       // The shorter side is stretched to the longer one.
       const bool taller = right < bottom;

@@ -1,0 +1,183 @@
+#include "run/final_stage_parallel.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "engine/final_colour.h"
+#include "platform/ui.h"
+
+namespace marvane {
+
+namespace {
+
+// The quadrants in the order the sequential scan draws them at each position.
+constexpr int kQuadrantOrder[4] = {3, 0, 2, 1};
+
+// A colour no pixel can have: packed colours lie in 0..0xFFFFFF.
+constexpr int32_t kNotDrawn = -1;
+
+// Rows computed as one piece of work: small enough to share the work out evenly (rows
+// near the centre are cheap, those crossing the whole ring area dear) and large enough
+// that taking the next band costs nothing.
+constexpr int32_t kRowsPerBand = 4;
+
+// Which board columns and rows the scan visits: the scan positions of the lower right
+// quarter, from the centre to the last column or row in strides of `divisor`, stand
+// for themselves (right, lower) and for the position one centre-distance back (left,
+// upper).
+struct ScanLines {
+  std::vector<uint8_t> right, left;  // by column: visited as a right or a left quadrant
+  std::vector<uint8_t> lower, upper; // by row
+};
+
+void MarkLines(int32_t centre, int32_t last, int32_t divisor, std::vector<uint8_t>& near,
+               std::vector<uint8_t>& far) {
+  near.assign(static_cast<size_t>(last + 1), 0);
+  far.assign(static_cast<size_t>(last + 1), 0);
+  for (int64_t p = centre; p <= last; p += divisor) {
+    near[static_cast<size_t>(p)] = 1;
+    const int64_t q = p - centre;
+    if (q >= 0 && q <= last) far[static_cast<size_t>(q)] = 1;
+  }
+}
+
+}  // namespace
+
+int32_t AvailableCores() {
+  const unsigned n = std::thread::hardware_concurrency();
+  return n == 0 ? 1 : static_cast<int32_t>(n);
+}
+
+bool RunFinalStageParallel(AppState& s, Ui& ui, const ParallelFinalOptions& options) {
+  const BoardConstants& b = s.engine.board;
+  const int32_t width = b.BoardWidth, height = b.BoardHeight;
+  const int32_t divisor = s.ScaleDivisor;
+  // The boxes are read once: nothing changes them while the renderer runs the stage.
+  const std::array<bool, 4> ticked = s.console.FillInQuadrant;
+  const int32_t specStart = s.console.SpecStart;
+
+  // A stride below 1 would never end the sequential scan either; a board with no
+  // pixels or a centre outside it has no scan positions.
+  const bool anyScan = divisor >= 1 && width > 0 && height > 0 && b.CenterX >= 0 &&
+                       b.CenterY >= 0 && b.CenterX <= b.BoardRight && b.CenterY <= b.BoardBottom;
+
+  ScanLines lines;
+  std::vector<int32_t> colours;
+  if (anyScan) {
+    MarkLines(b.CenterX, b.BoardRight, divisor, lines.right, lines.left);
+    MarkLines(b.CenterY, b.BoardBottom, divisor, lines.lower, lines.upper);
+    colours.assign(static_cast<size_t>(width) * static_cast<size_t>(height), kNotDrawn);
+  }
+  const auto visited = [&](int32_t x, int32_t y) {
+    const size_t xi = static_cast<size_t>(x), yi = static_cast<size_t>(y);
+    return (lines.right[xi] && ((ticked[3] && lines.lower[yi]) || (ticked[0] && lines.upper[yi]))) ||
+           (lines.left[xi] && ((ticked[2] && lines.lower[yi]) || (ticked[1] && lines.upper[yi])));
+  };
+
+  // (1) and (2): every visited pixel's colour, each by one thread.
+  if (anyScan && (ticked[0] || ticked[1] || ticked[2] || ticked[3])) {
+    const int32_t bands = (height + kRowsPerBand - 1) / kRowsPerBand;
+    std::atomic<int32_t> nextBand{0};
+    std::atomic<int32_t> bandsDone{0};
+    std::atomic<bool> stop{false};
+    std::mutex mutex;
+    std::condition_variable finished;
+    std::exception_ptr firstError;
+    int32_t running = options.threads > 0 ? options.threads : AvailableCores();
+    running = std::max<int32_t>(1, std::min(running, bands));
+
+    const Picture& grid = s.Workspace1;
+    const EngineState& engine = s.engine;
+    const SpectrumTables& spectrum = s.spectrum;
+    auto work = [&] {
+      try {
+        for (;;) {
+          if (stop.load(std::memory_order_relaxed)) break;
+          const int32_t band = nextBand.fetch_add(1, std::memory_order_relaxed);
+          if (band >= bands) break;
+          const int32_t y0 = band * kRowsPerBand, y1 = std::min(height, y0 + kRowsPerBand);
+          for (int32_t y = y0; y < y1; ++y) {
+            if (!lines.lower[static_cast<size_t>(y)] && !lines.upper[static_cast<size_t>(y)]) continue;
+            int32_t* row = colours.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
+            for (int32_t x = 0; x < width; ++x) {
+              if (!visited(x, y)) continue;
+              int32_t value = 0;
+              if (FinalPixelColour(ui, grid, engine, spectrum, specStart, x, y, value)) row[x] = value;
+            }
+          }
+          bandsDone.fetch_add(1, std::memory_order_relaxed);
+        }
+      } catch (...) {
+        std::lock_guard lock(mutex);
+        if (!firstError) firstError = std::current_exception();
+        stop = true;
+      }
+      std::lock_guard lock(mutex);
+      if (--running == 0) finished.notify_all();
+    };
+
+    {
+      std::vector<std::jthread> workers;
+      const int32_t count = running;
+      workers.reserve(static_cast<size_t>(count));
+      try {
+        for (int32_t i = 0; i < count; ++i) workers.emplace_back(work);
+      } catch (...) {
+        // Those already started stop at their next band and are joined on the way out.
+        stop = true;
+        throw;
+      }
+      std::unique_lock lock(mutex);
+      for (;;) {
+        const bool done = finished.wait_for(lock, std::chrono::milliseconds(std::max(1, options.progressIntervalMs)),
+                                            [&] { return running == 0; });
+        if (done) break;
+        if (options.progress && !stop) {
+          lock.unlock();
+          const bool goOn = options.progress(static_cast<double>(bandsDone.load()) / bands);
+          lock.lock();
+          if (!goOn) stop = true;
+        }
+      }
+    }  // the workers are joined here
+    if (firstError) std::rethrow_exception(firstError);
+    if (stop) return false;
+    if (options.progress && !options.progress(1.0)) return false;
+  }
+
+  // (3): the drawing, in the sequential scan's order, so that the thumbnail keeps the
+  // last write of each of its pixels exactly as the ticks leave it.
+  int32_t scanX = b.CenterX;
+  if (anyScan) {
+    const bool full = s.ScaleFactor == 1.0f;
+    for (; scanX <= b.BoardRight; scanX += divisor) {
+      for (int32_t scanY = b.CenterY; scanY <= b.BoardBottom; scanY += divisor) {
+        for (int q : kQuadrantOrder) {
+          if (!ticked[static_cast<size_t>(q)]) continue;
+          const int32_t x = (q == 3 || q == 0) ? scanX : scanX - b.CenterX;
+          const int32_t y = (q == 3 || q == 2) ? scanY : scanY - b.CenterY;
+          const int32_t value = colours[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+          if (value == kNotDrawn) continue;
+          if (full) s.FinalImage.PSet(x, y, value);
+          s.Thumbnail.PSet(ThumbnailCoordinate(x), ThumbnailCoordinate(y), value);
+        }
+      }
+    }
+  }
+
+  // The stage ends as the last tick ends it.
+  s.FinalRunActive = false;
+  s.JobState = kNoJob;
+  s.SliceCount = 0;
+  s.ScanX = scanX;
+  s.ScanY = b.CenterY;
+  return true;
+}
+
+}  // namespace marvane

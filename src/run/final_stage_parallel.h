@@ -1,0 +1,47 @@
+#pragma once
+// The final-image stage on every core: the headless renderer's fast path. It gives the
+// same pictures, byte for byte, as the pipeline's slice-by-slice final stage (stage 3)
+// would on the same state.
+//
+// Why that holds: a board pixel's colour depends only on (x, y) and on values that do
+// not change during the stage (the tile grid, the spiral, the colours, SpecStart), so
+// the colours can be computed in any order, each pixel once, by any thread. What does
+// depend on order is the thumbnail, where up to sixteen board pixels land on one pixel
+// and the last one drawn stays; so the drawing itself is replayed on one thread in the
+// scan order of the sequential stage (x from CenterX, y fastest, quadrants 3, 0, 2, 1,
+// only those ticked), writing the precomputed colours. A pixel the scan visits twice
+// (the quadrants overlap by a column or row on some odd boards) gets the same colour
+// both times.
+#include <cstdint>
+#include <functional>
+
+#include "run/app_state.h"
+
+namespace marvane {
+
+class Ui;
+
+struct ParallelFinalOptions {
+  // Threads computing colours; 0 means one per core.
+  int32_t threads = 0;
+  // Called on the calling thread about every `progressIntervalMs` with the fraction of
+  // rows done (0 to 1); returning false stops the stage at the next band of rows.
+  std::function<bool(double)> progress;
+  int32_t progressIntervalMs = 100;
+};
+
+// Runs the final-image stage of a job that PrepareFinalImage prepared, with the tile
+// grid on Workspace1: draws FinalImage (in a full pass, ScaleFactor 1) and Thumbnail as
+// the pipeline's ticks would, then ends the stage as they do (FinalRunActive false,
+// JobState 0, the scan position past the board) without saving anything. `ui` must
+// take reports from several threads at once (RecordingUi does): the engine's own traps
+// report there as they would in a tick, once for each pixel computed (so once where the
+// scan visits a pixel twice), in no fixed order. A run-time error that a tick's trap would
+// catch stops every thread and is raised again here, with the pictures untouched.
+// Returns false, the pictures untouched, when `progress` asked to stop.
+bool RunFinalStageParallel(AppState& s, Ui& ui, const ParallelFinalOptions& options = {});
+
+// The number of threads "every core" means here: at least 1.
+int32_t AvailableCores();
+
+}  // namespace marvane

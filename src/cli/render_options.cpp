@@ -1,0 +1,262 @@
+#include "cli/render_options.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cctype>
+#include <ostream>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+#include "util/numbers.h"
+
+namespace marvane {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Bad usage: one line naming the flag and what is wrong with its value.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+double DecimalFlag(const std::string& flag, const std::string& text) {
+  const std::optional<double> v = ReadDecimalNumber(text);
+  if (!v) throw UsageError(flag + ": " + Quoted(text) + " is not a number");
+  return *v;
+}
+
+double WholeFlag(const std::string& flag, const std::string& text) {
+  const std::optional<double> v = ReadWholeNumber(text);
+  if (!v) throw UsageError(flag + ": " + Quoted(text) + " is not a whole number");
+  return *v;
+}
+
+std::vector<std::string> SplitAt(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : text) {
+    if (c == separator) {
+      parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  parts.push_back(part);
+  return parts;
+}
+
+std::array<bool, 4> QuadrantsFlag(const std::string& text) {
+  std::array<bool, 4> ticked = {false, false, false, false};
+  if (text.empty() || text == "none") return ticked;
+  // The console's check boxes by index: Upper Right, Upper Left, Lower Left, Lower Right.
+  static constexpr const char* kNames[4] = {"ur", "ul", "ll", "lr"};
+  for (const std::string& name : SplitAt(text, ',')) {
+    bool known = false;
+    for (int q = 0; q < 4; ++q) {
+      if (name == kNames[q]) {
+        ticked[q] = true;
+        known = true;
+      }
+    }
+    if (!known)
+      throw UsageError("--quadrants: " + Quoted(name) +
+                       " is not a quadrant (use ur, ul, ll and lr, separated by commas, or none)");
+  }
+  return ticked;
+}
+
+int32_t RotateFlag(const std::string& text) {
+  if (text == "-45") return 0;
+  if (text == "0") return 1;
+  if (text == "45") return 2;
+  throw UsageError("--rotate: " + Quoted(text) + " is not one of -45, 0 and 45");
+}
+
+void BoardFlag(const std::string& text, double& width, double& height) {
+  size_t x = text.find_first_of("xX");
+  const auto bad = [&] {
+    return UsageError("--board: " + Quoted(text) + " is not WIDTHxHEIGHT in pixels (as 793x573)");
+  };
+  if (x == std::string::npos) throw bad();
+  const std::string w = text.substr(0, x), h = text.substr(x + 1);
+  // Sides are unsigned digits: a sign would read as a typo of the separator.
+  for (const std::string* side : {&w, &h}) {
+    if (side->empty()) throw bad();
+    for (char c : *side)
+      if (!IsDigit(c)) throw bad();
+  }
+  width = *ReadWholeNumber(w);
+  height = *ReadWholeNumber(h);
+}
+
+std::array<double, 3> TileColorFlag(const std::string& text) {
+  const std::vector<std::string> parts = SplitAt(text, ',');
+  if (parts.size() != 3)
+    throw UsageError("--tile-color: " + Quoted(text) + " is not three numbers R,G,B");
+  std::array<double, 3> rgb{};
+  for (int i = 0; i < 3; ++i) {
+    const std::optional<double> v = ReadDecimalNumber(parts[static_cast<size_t>(i)]);
+    if (!v) throw UsageError("--tile-color: " + Quoted(text) + " is not three numbers R,G,B");
+    rgb[static_cast<size_t>(i)] = *v;
+  }
+  return rgb;
+}
+
+}  // namespace
+
+std::optional<double> ReadDecimalNumber(const std::string& text) {
+  size_t i = 0;
+  const size_t n = text.size();
+  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+  size_t digits = 0;
+  while (i < n && IsDigit(text[i])) ++i, ++digits;
+  if (i < n && text[i] == '.') {
+    ++i;
+    while (i < n && IsDigit(text[i])) ++i, ++digits;
+  }
+  if (digits == 0) return std::nullopt;
+  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    size_t exponentDigits = 0;
+    while (i < n && IsDigit(text[i])) ++i, ++exponentDigits;
+    if (exponentDigits == 0) return std::nullopt;
+  }
+  if (i != n) return std::nullopt;
+  // The grammar is the leading-number reader's own, so it reads the whole text.
+  return LeadingNumber(text);
+}
+
+std::optional<double> ReadWholeNumber(const std::string& text) {
+  size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  if (i == text.size()) return std::nullopt;
+  for (; i < text.size(); ++i)
+    if (!IsDigit(text[i])) return std::nullopt;
+  return LeadingNumber(text);
+}
+
+ParsedCommandLine ParseRenderCommandLine(int argc, const char* const* argv, std::ostream& out,
+                                         std::ostream& err) {
+  CLI::App app{
+      "Renders Marvane's spiral picture from a tile without a window: the desktop's "
+      "pipeline, run at full speed on every core, giving the same bytes.",
+      kRenderProgramName};
+  app.footer(
+      "Numbers start from the settings file's defaults (or from --settings) and must lie in the "
+      "console's ranges. Exit status: 0 done, 1 bad input (a value out of range, a tile that "
+      "cannot be read or is not 10 to 300 pixels a side, an output that cannot be written), 2 "
+      "bad usage. On any error no file is written.");
+
+  RenderOptions o;
+  std::string settings, pieces, radius, fade, rotate, cline, specStart, lighten, lightStart,
+      quadrants, board, seed, tileColor, grid, keep, threads;
+  app.add_option("--tile", o.tile, "The tile picture (BMP, JPG, TIF, GIF or PNG)")
+      ->required()
+      ->type_name("FILE");
+  app.add_option("-o,--output", o.output,
+                 "The picture to write: BMP, or PNG or TIFF by its ending (default Final.bmp)")
+      ->type_name("FILE");
+  auto* settingsOpt = app.add_option(
+      "--settings", settings, "Start from the values of this settings file (Tesklet.INI's format)")
+      ->type_name("FILE");
+  auto* piecesOpt = app.add_option("--pieces", pieces, "Number of radial parts, 6 to 99")->type_name("N");
+  auto* radiusOpt = app.add_option("--smallest-radius", radius,
+                                   "Smallest radius in pixels, 3 to half the board's diagonal")
+                        ->type_name("R");
+  auto* fadeOpt = app.add_option("--fade-width", fade,
+                                 "Width of the fade band in pixels, 3 to half the board's diagonal")
+                      ->type_name("F");
+  auto* rotateOpt = app.add_option("--rotate", rotate, "Turn the tile: -45, 0 or 45 degrees")
+                        ->type_name("-45|0|45");
+  auto* clineOpt = app.add_option("--spectrum-shift", cline, "Spectrum shift, -150 to 150")
+                       ->type_name("V");
+  auto* specStartOpt = app.add_option("--center-tone", specStart, "Colour tone at centre, 0 to 426")
+                           ->type_name("V");
+  auto* lightenOpt = app.add_option("--brightness-shift", lighten, "Brightness shift, -100 to 100")
+                         ->type_name("V");
+  auto* lightStartOpt = app.add_option("--center-brightness", lightStart,
+                                       "Brightness at centre, -100 to 100")
+                            ->type_name("V");
+  auto* quadrantsOpt = app.add_option("--quadrants", quadrants,
+                                      "Quadrants to fill, from ur,ul,ll,lr (default all; none "
+                                      "or an empty list for none)")
+                           ->type_name("LIST");
+  app.add_flag("--small", o.small, "Write the small picture (a quarter of the board each way)");
+  auto* boardOpt = app.add_option("--board", board, "Board size (default 793x573, the desktop's)")
+                       ->type_name("WxH");
+  auto* seedOpt = app.add_option("--seed", seed, "Seed of the tile-colour sampling (default: the clock)")
+                      ->type_name("N");
+  auto* tileColorOpt = app.add_option("--tile-color", tileColor,
+                                      "Use this mean colour of the tile instead of sampling it")
+                           ->type_name("R,G,B");
+  auto* gridOpt = app.add_option("--grid", grid,
+                                 "Start from this tile grid instead of building one, as the "
+                                 "desktop reuses TileGrid.bmp")
+                      ->type_name("FILE");
+  auto* keepOpt = app.add_option("--keep", keep,
+                                 "Also write DIR/square.bmp, DIR/grid.bmp and DIR/small.bmp")
+                      ->type_name("DIR");
+  auto* threadsOpt = app.add_option("--threads", threads, "Threads of the fast path (default: every core)")
+                         ->type_name("N");
+  app.add_flag("--sequential", o.sequential,
+               "Run the desktop's slice-by-slice pipeline instead of the fast path");
+  app.add_flag("-q,--quiet", o.quiet, "Print nothing but errors");
+
+  const auto usageHint = [&err] {
+    err << kRenderProgramName << ": run with --help for the flags\n";
+  };
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == 0) {
+      app.exit(e, out, err);
+      return {std::nullopt, kExitSuccess};
+    }
+    err << kRenderProgramName << ": " << e.what() << "\n";
+    usageHint();
+    return {std::nullopt, kExitBadUsage};
+  }
+
+  try {
+    const auto given = [](const CLI::Option* opt) { return opt->count() > 0; };
+    if (given(settingsOpt)) o.settings = settings;
+    if (given(piecesOpt)) o.pieces = DecimalFlag("--pieces", pieces);
+    if (given(radiusOpt)) o.smallestRadius = DecimalFlag("--smallest-radius", radius);
+    if (given(fadeOpt)) o.fadeWidth = DecimalFlag("--fade-width", fade);
+    if (given(rotateOpt)) o.turn45ListIndex = RotateFlag(rotate);
+    if (given(clineOpt)) o.spectrumShift = WholeFlag("--spectrum-shift", cline);
+    if (given(specStartOpt)) o.centerTone = WholeFlag("--center-tone", specStart);
+    if (given(lightenOpt)) o.brightnessShift = WholeFlag("--brightness-shift", lighten);
+    if (given(lightStartOpt)) o.centerBrightness = WholeFlag("--center-brightness", lightStart);
+    if (given(quadrantsOpt)) o.quadrants = QuadrantsFlag(quadrants);
+    if (given(boardOpt)) BoardFlag(board, o.boardWidth, o.boardHeight);
+    if (given(seedOpt)) {
+      if (!ReadWholeNumber(seed)) throw UsageError("--seed: " + Quoted(seed) + " is not a whole number");
+      o.seed = seed;
+    }
+    if (given(tileColorOpt)) o.tileColor = TileColorFlag(tileColor);
+    if (given(gridOpt)) o.grid = grid;
+    if (given(keepOpt)) o.keep = keep;
+    if (given(threadsOpt)) o.threads = WholeFlag("--threads", threads);
+    const std::pair<const char*, const std::optional<std::string>*> names[] = {
+        {"--settings", &o.settings}, {"--grid", &o.grid}, {"--keep", &o.keep}};
+    if (o.tile.empty()) throw UsageError("--tile: the file name is empty");
+    if (o.output.empty()) throw UsageError("--output: the file name is empty");
+    for (const auto& [flag, value] : names)
+      if (*value && (*value)->empty()) throw UsageError(std::string(flag) + ": the name is empty");
+  } catch (const UsageError& e) {
+    err << kRenderProgramName << ": " << e.what() << "\n";
+    usageHint();
+    return {std::nullopt, kExitBadUsage};
+  }
+  return {o, kExitSuccess};
+}
+
+}  // namespace marvane

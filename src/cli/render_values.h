@@ -1,0 +1,45 @@
+#pragma once
+// The values a render is made with, gathered as the desktop gathers them and checked
+// as its console checks them. The console's values come from the settings file's
+// defaults, then from the file given with --settings, then from the flags, each later
+// source overriding the earlier. Every value the user gave is checked against its
+// control's range, from a flag or from the settings file (which can hold a number the
+// console would refuse); the ranges of the radius and the fade width follow the board.
+// The defaults are taken as they are, even where a small board puts them out of range.
+#include <cstdint>
+#include <string>
+
+#include "cli/render_options.h"
+#include "colour/chroma.h"
+#include "console/console_model.h"
+#include "console/settings.h"
+#include "engine/geometry.h"
+
+namespace marvane {
+
+// Range messages are the console's own (console/validation.h), after the flag that
+// was out of range: "--pieces: Value must be between 6 and 99!".
+
+// The largest board side: the largest picture side our picture files take.
+inline constexpr int32_t kLargestBoardSide = 16384;
+inline constexpr int32_t kMostThreads = 1024;
+
+// The board's width and height from --board, each 1 to kLargestBoardSide.
+void CheckBoard(const RenderOptions& options, int32_t& width, int32_t& height);
+
+// Fills the mirror (start folder, defaults, the settings file) and the console model
+// for a render on `board`. Raises RenderFailure (kExitBadInput) naming the first value
+// outside its range, as "--pieces: Value must be between 6 and 99!", "--settings
+// FILE: NumRadialPieces 120: Value must be ...", and for a settings file that cannot be
+// read.
+void FillConsole(const RenderOptions& options, const BoardConstants& board, SettingsMirror& mirror,
+                 ConsoleModel& console);
+
+// --seed as a 64-bit seed (0 to 2^64 - 1).
+uint64_t CheckedSeed(const std::string& text);
+// --threads, 1 to kMostThreads; 0 when not given (every core).
+int32_t CheckedThreads(const RenderOptions& options);
+// --tile-color, each component 0 to 255, as a colour record's components.
+Chroma CheckedTileColor(const RenderOptions& options);
+
+}  // namespace marvane

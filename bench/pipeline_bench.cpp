@@ -1,0 +1,207 @@
+// The job pipeline and the renderer on the desktop's 793 x 573 board with its default
+// settings: one tick of each stage (the desktop runs one every 100 ms, so a tick should
+// stay well under 10 ms), the whole render sequential and on the fast path, and a
+// 4096 x 4096 render.
+//
+// The ticks are taken from a real run: the state at the start of a tick is kept and
+// the tick is run again on a copy of it, so each figure is one tick exactly as the
+// desktop's timer would run it.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <sstream>
+#include <string>
+
+#include "cli/render_driver.h"
+#include "cli/render_options.h"
+#include "platform/picture.h"
+#include "platform/picture_files.h"
+#include "platform/ui.h"
+#include "run/app_state.h"
+#include "run/create_final.h"
+#include "run/final_stage_parallel.h"
+#include "run/headless_host.h"
+#include "run/pipeline.h"
+#include "run/tile_image.h"
+
+namespace marvane {
+namespace {
+
+// A 248 x 200 tile (the spec's example of a wide tile: 25 squaring ticks), colourful
+// enough that sampling and matching do real work.
+std::string BenchTile() {
+  static const std::string path = [] {
+    const std::string folder = (std::filesystem::temp_directory_path() / "marvane-bench").string();
+    std::filesystem::create_directories(folder);
+    Picture tile(248, 200, 0);
+    for (int y = 0; y < 200; ++y)
+      for (int x = 0; x < 248; ++x)
+        tile.PSet(x, y, (x * 255 / 248) + 256 * (y * 255 / 200) + 65536 * (((x / 9 + y / 7) % 2) ? 220 : 40));
+    const std::string file = folder + "/tile.bmp";
+    SavePictureFile(tile, file);
+    return file;
+  }();
+  return path;
+}
+
+std::string BenchFolder() { return std::filesystem::path(BenchTile()).parent_path().string(); }
+
+RenderOptions DefaultOptions() {
+  RenderOptions o;
+  o.tile = BenchTile();
+  o.output = BenchFolder() + "/Final.bmp";
+  o.seed = "1";
+  o.quiet = true;
+  return o;
+}
+
+// The state at the start of chosen ticks of one sequential default render.
+struct TickStarts {
+  std::optional<AppState> squaring;   // the second squaring tick
+  std::optional<AppState> gridSetUp;  // the grid's first tick, which sets it up and fills the board
+  std::optional<AppState> grid;       // a tick half way through the grid
+  std::optional<AppState> final;      // a tick half way through the final picture
+  std::optional<AppState> ready;      // the tile squared and the grid built
+};
+
+const TickStarts& Starts() {
+  static const TickStarts starts = [] {
+    TickStarts t;
+    AppState s;
+    SetUpRenderState(DefaultOptions(), s);
+    RecordingUi ui;
+    HeadlessHost host;
+    Pipeline pipeline(s, host, ui);
+    host.Attach(pipeline);
+    host.beforeTick = [&](int) {
+      const BoardConstants& b = s.engine.board;
+      if (s.JobState == kSquaringStage && s.ScanX > 0 && !t.squaring) t.squaring = s;
+      if (s.JobState == kTileGridStage && s.SliceCount < 0 && !t.gridSetUp) t.gridSetUp = s;
+      if (s.JobState == kTileGridStage && s.SliceCount >= 0 && !t.grid &&
+          s.GridCellX > (s.GridCellStart + s.GridCellEnd) / 2)
+        t.grid = s;
+      if (s.JobState == kFinalImageStage && !t.final && s.ScanX >= b.CenterX + (b.BoardRight - b.CenterX) / 2)
+        t.final = s;
+      return true;
+    };
+    TakeNewTile(pipeline, s, ui, BenchTile());
+    t.ready = s;
+    CreateFinalClick(pipeline, s, ui);
+    return t;
+  }();
+  return starts;
+}
+
+void RunOneTick(benchmark::State& state, const std::optional<AppState>& start) {
+  if (!start) {
+    state.SkipWithError("no such tick in the default render");
+    return;
+  }
+  for (auto _ : state) {
+    state.PauseTiming();
+    AppState s = *start;
+    RecordingUi ui;
+    HeadlessHost host;
+    Pipeline pipeline(s, host, ui);
+    state.ResumeTiming();
+    pipeline.KickTimer();
+    benchmark::DoNotOptimize(s.ScanX);
+  }
+}
+
+void BM_TickSquaring(benchmark::State& state) { RunOneTick(state, Starts().squaring); }
+void BM_TickTileGridSetUp(benchmark::State& state) { RunOneTick(state, Starts().gridSetUp); }
+void BM_TickTileGrid(benchmark::State& state) { RunOneTick(state, Starts().grid); }
+void BM_TickFinalImage(benchmark::State& state) { RunOneTick(state, Starts().final); }
+BENCHMARK(BM_TickSquaring)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TickTileGridSetUp)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TickTileGrid)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TickFinalImage)->Unit(benchmark::kMillisecond);
+
+// The final stage alone, from the same prepared state: the pipeline's ticks back to
+// back against the fast path.
+void BM_FinalStageSequential(benchmark::State& state) {
+  const std::optional<AppState>& start = Starts().ready;
+  for (auto _ : state) {
+    state.PauseTiming();
+    AppState s = *start;
+    RecordingUi ui;
+    HeadlessHost host;
+    Pipeline pipeline(s, host, ui);
+    host.Attach(pipeline);
+    const int32_t action = PrepareFinalImage(s, ui);
+    benchmark::DoNotOptimize(action);
+    state.ResumeTiming();
+    pipeline.LaunchAction(kFinalImageStage, s.engine.board.BoardRight, s.engine.board.BoardBottom);
+    benchmark::DoNotOptimize(s.FinalImage.Pixels().data());
+  }
+}
+void BM_FinalStageFastPath(benchmark::State& state) {
+  const std::optional<AppState>& start = Starts().ready;
+  for (auto _ : state) {
+    state.PauseTiming();
+    AppState s = *start;
+    RecordingUi ui;
+    const int32_t action = PrepareFinalImage(s, ui);
+    benchmark::DoNotOptimize(action);
+    state.ResumeTiming();
+    ParallelFinalOptions options;
+    options.threads = static_cast<int32_t>(state.range(0));
+    RunFinalStageParallel(s, ui, options);
+    benchmark::DoNotOptimize(s.FinalImage.Pixels().data());
+  }
+}
+// Wall-clock time, with the CPU time of every thread of the process beside it: on a
+// busy machine the first shows the speed-up it got, the second what the threads cost.
+BENCHMARK(BM_FinalStageSequential)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_FinalStageFastPath)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(4);
+
+// The whole program's work, file reading and writing included, as marvane-render does it.
+void RenderWith(benchmark::State& state, RenderOptions o) {
+  std::ostringstream err;
+  for (auto _ : state) {
+    const int status = RunRender(o, err, false);
+    if (status != 0) state.SkipWithError(err.str().c_str());
+  }
+}
+
+void BM_RenderDefaultSequential(benchmark::State& state) {
+  RenderOptions o = DefaultOptions();
+  o.sequential = true;
+  RenderWith(state, o);
+}
+void BM_RenderDefaultFastPath(benchmark::State& state) { RenderWith(state, DefaultOptions()); }
+BENCHMARK(BM_RenderDefaultSequential)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_RenderDefaultFastPath)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+
+RenderOptions LargeOptions() {
+  RenderOptions o = DefaultOptions();
+  o.boardWidth = 4096;
+  o.boardHeight = 4096;
+  o.output = BenchFolder() + "/Large.bmp";
+  return o;
+}
+void BM_Render4096Sequential(benchmark::State& state) {
+  RenderOptions o = LargeOptions();
+  o.sequential = true;
+  RenderWith(state, o);
+}
+void BM_Render4096FastPath(benchmark::State& state) { RenderWith(state, LargeOptions()); }
+BENCHMARK(BM_Render4096Sequential)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->Iterations(1);
+BENCHMARK(BM_Render4096FastPath)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(1);
+
+}  // namespace
+}  // namespace marvane

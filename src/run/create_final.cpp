@@ -11,15 +11,21 @@
 
 namespace marvane {
 
-int32_t PrepareFinalImage(AppState& s, Ui& ui) {
+void EngineValuesFromConsole(AppState& s) {
   const ConsoleModel& c = s.console;
   EngineState& e = s.engine;
   e.EngineTurn45 = RoundToInteger(c.Turn45ListIndex);
   e.SpectrumShift = ToSingle(c.Cline * 0.01);
   e.BrightnessShift = ToSingle(c.Lighten * 0.01);
-  // Read again from the text boxes, whatever the last validation stored.
   e.EngineSmallestRadius = RoundToLong(LeadingNumber(c.SmallestRadius));
   e.EngineFadeWidth = ToSingleChecked(LeadingNumber(c.FadeWidth));
+}
+
+int32_t PrepareFinalImage(AppState& s, Ui& ui) {
+  const ConsoleModel& c = s.console;
+  EngineState& e = s.engine;
+  // Read again from the text boxes, whatever the last validation stored.
+  EngineValuesFromConsole(s);
   s.settings.SaveFileName = c.SaveFile;
   s.SmallImageOnly = c.OutputOption[kSmallImageOnlyOption];
   InitializeSpectrum(s.spectrum);

@@ -10,6 +10,11 @@ namespace marvane {
 class Pipeline;
 class Ui;
 
+// The engine's working copies of the console: rotation, the two shifts (slider x 0.01),
+// and the leading numbers of the smallest-radius and fade-width boxes. Start-up and
+// "Create Final Image" both take them; a number beyond its type is "Overflow".
+void EngineValuesFromConsole(AppState& s);
+
 // Everything the handler does before it launches the job: the engine values from the
 // console, the spectrum, the centre colour and the tile's hue offset, the spiral, the
 // background of both output pictures, the stride, and the scan start. Returns the job

@@ -76,11 +76,7 @@ bool Main(AppState& s, Ui& ui, StartUpHost& host, const std::string& startFolder
     host.ConsoleFilled();
 
     EngineState& e = s.engine;
-    e.EngineTurn45 = RoundToInteger(c.Turn45ListIndex);
-    e.SpectrumShift = ToSingle(c.Cline * 0.01);
-    e.BrightnessShift = ToSingle(c.Lighten * 0.01);
-    e.EngineSmallestRadius = RoundToLong(LeadingNumber(c.SmallestRadius));
-    e.EngineFadeWidth = ToSingleChecked(LeadingNumber(c.FadeWidth));
+    EngineValuesFromConsole(s);
 
     // A tile that is gone or unreadable leaves the console's picture empty, quietly.
     try {

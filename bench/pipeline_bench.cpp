@@ -30,7 +30,7 @@
 namespace marvane {
 namespace {
 
-// A 248 x 200 tile (the spec's example of a wide tile: 25 squaring ticks), colourful
+// A 248 x 200 tile (a wide tile: 25 squaring ticks), colourful
 // enough that sampling and matching do real work.
 std::string BenchTile() {
   static const std::string path = [] {

@@ -16,6 +16,7 @@
 #include "cli/staged_files.h"
 #include "engine/final_colour.h"
 #include "engine/geometry.h"
+#include "engine/load_size_image.h"
 #include "engine/tile_colour.h"
 #include "platform/picture_files.h"
 #include "platform/run_time_error.h"
@@ -193,7 +194,7 @@ void LoadTileAndGrid(const RenderOptions& o, AppState& s, RecordingUi& ui) {
   SettingsMirror& m = s.settings;
   Picture tile;
   try {
-    tile = LoadPictureFile(o.tile, Picture::kDefaultBackColor);
+    tile = LoadPictureFile(o.tile, Picture::kDefaultBackColor, kMostTileFilePixels);
   } catch (const RunTimeError& e) {
     throw BadInput(std::string("--tile: ") + e.what());
   }

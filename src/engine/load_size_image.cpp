@@ -9,7 +9,7 @@ bool LoadSizeImage(Ui& ui, Picture& surface, const std::string& fileName, int32_
   return WithErrorTrap(ui, "Load Size Image", [&] {
     // The file is read in full before the surface is touched, so a file that cannot
     // be loaded leaves the old tile in place.
-    const Picture picture = LoadPictureFile(fileName, surface.BackColor());
+    const Picture picture = LoadPictureFile(fileName, surface.BackColor(), kMostTileFilePixels);
     if (surface.Empty()) surface.Resize(picture.Width(), picture.Height());
     surface.SetPicture(picture);
     // Our pictures know their size in pixels. Measuring them in hundredths of a

@@ -118,11 +118,14 @@ std::span<const uint8_t> BytesOf(const QByteArray& data) {
   return {reinterpret_cast<const uint8_t*>(data.constData()), static_cast<size_t>(data.size())};
 }
 
-void RefuseTooLarge(const std::string& path, const DeclaredSize& declared) {
+void RefuseTooLarge(const std::string& path, const DeclaredSize& declared, int64_t mostPixels) {
+  const std::string size = std::to_string(declared.width) + " x " + std::to_string(declared.height);
   if (declared.width > kLargestPictureSide || declared.height > kLargestPictureSide)
-    CannotRead(path, "the picture is " + std::to_string(declared.width) + " x " + std::to_string(declared.height) +
-                         " pixels, and this program reads pictures of at most " + std::to_string(kLargestPictureSide) +
-                         " pixels on a side.");
+    CannotRead(path, "the picture is " + size + " pixels, and this program reads pictures of at most " +
+                         std::to_string(kLargestPictureSide) + " pixels on a side.");
+  if (declared.width * declared.height > mostPixels)
+    CannotRead(path, "the picture is " + size + " pixels, and this program reads at most " + std::to_string(mostPixels) +
+                         " pixels for a picture of this kind.");
 }
 
 // Reads the file from where the first block ended up to the size it had when it was
@@ -154,7 +157,7 @@ const char* UserFormatName(PictureFileFormat format) {
   return "unknown";
 }
 
-Picture DecodePictureFile(const std::string& path, int32_t backColor) {
+Picture DecodePictureFile(const std::string& path, int32_t backColor, int64_t mostPixels) {
   const QString name = QString::fromStdString(path);
   const QFileInfo info(name);
   if (path.empty()) CannotRead(path, "no file name was given.");
@@ -178,7 +181,7 @@ Picture DecodePictureFile(const std::string& path, int32_t backColor) {
   const PictureFileFormat format = SniffPictureFileFormat(BytesOf(data));
   if (format == PictureFileFormat::Unknown) CannotRead(path, "it is not a BMP, JPG, TIF, GIF or PNG picture.");
   const std::optional<DeclaredSize> early = DeclaredPictureSize(format, BytesOf(data));
-  if (early) RefuseTooLarge(path, *early);
+  if (early) RefuseTooLarge(path, *early, mostPixels);
   const qint64 largest = early ? LargestFileFor(early->width, early->height)
                                : LargestFileFor(kLargestPictureSide, kLargestPictureSide);
   if (size > largest)
@@ -189,7 +192,7 @@ Picture DecodePictureFile(const std::string& path, int32_t backColor) {
 
   const std::optional<DeclaredSize> declared = DeclaredPictureSize(format, bytes);
   if (!declared) CannotRead(path, kDamaged);
-  RefuseTooLarge(path, *declared);
+  RefuseTooLarge(path, *declared, mostPixels);
   if (!PictureRunsToItsEnd(format, bytes)) CannotRead(path, kDamaged);
   const QSize pictureSize(static_cast<int>(declared->width), static_cast<int>(declared->height));
 
@@ -244,9 +247,9 @@ const char* SaveFormatFor(const QFileInfo& target) {
 
 }  // namespace
 
-Picture LoadPictureFile(const std::string& path, int32_t backColor) {
+Picture LoadPictureFile(const std::string& path, int32_t backColor, int64_t mostPixels) {
   try {
-    return DecodePictureFile(path, backColor);
+    return DecodePictureFile(path, backColor, mostPixels);
   } catch (const std::bad_alloc&) {
     CannotRead(path, kNoMemory);
   }

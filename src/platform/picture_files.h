@@ -13,6 +13,8 @@ namespace marvane {
 // The longest side of a picture file we read. A file that declares more is refused
 // from its header, before any memory is set aside for its pixels.
 inline constexpr int32_t kLargestPictureSide = 16384;
+// The most pixels of a picture file we read, unless the caller asks for fewer.
+inline constexpr int64_t kMostPicturePixels = int64_t{kLargestPictureSide} * kLargestPictureSide;
 
 // Loads the first picture of a file (the first page of a TIFF, the first frame of a
 // GIF). The format is decided by the file's bytes, not by its name. Pixels are taken as
@@ -24,8 +26,10 @@ inline constexpr int32_t kLargestPictureSide = 16384;
 //
 // Raises RunTimeError when the file is missing, a folder, unreadable, empty, not one of
 // our formats, in a format whose Qt reader is not installed (TIFF comes as a separate
-// plugin), larger than kLargestPictureSide on a side, damaged or incomplete.
-Picture LoadPictureFile(const std::string& path, int32_t backColor);
+// plugin), larger than kLargestPictureSide on a side or of more than `mostPixels`
+// pixels (both judged from its header, before any pixel is decoded), damaged or
+// incomplete.
+Picture LoadPictureFile(const std::string& path, int32_t backColor, int64_t mostPixels = kMostPicturePixels);
 
 // Saves `picture` as a PNG file when the name ends in ".png", a TIFF file (LZW
 // compressed) when it ends in ".tif" or ".tiff", and a 24-bit BMP file for every other

@@ -5,6 +5,7 @@
 
 #include "console/settings.h"
 #include "engine/geometry.h"
+#include "engine/load_size_image.h"
 #include "engine/tile_colour.h"
 #include "platform/picture_files.h"
 #include "platform/run_time_error.h"
@@ -80,7 +81,7 @@ bool Main(AppState& s, Ui& ui, StartUpHost& host, const std::string& startFolder
 
     // A tile that is gone or unreadable leaves the console's picture empty, quietly.
     try {
-      s.TileImage.SetPicture(LoadPictureFile(m.TileFileName, s.TileImage.BackColor()));
+      s.TileImage.SetPicture(LoadPictureFile(m.TileFileName, s.TileImage.BackColor(), kMostTileFilePixels));
     } catch (const RunTimeError&) {
     }
     s.Workspace1.SetPicture(LoadPictureFile(TileGridPath(startFolder), s.Workspace1.BackColor()));

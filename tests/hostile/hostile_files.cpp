@@ -57,6 +57,13 @@ std::string BrokenLzwGif() {
   return bytes;
 }
 
+std::string HugeScreenGif() {
+  static constexpr unsigned char kBytes[] = {
+      0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x0a, 0x27, 0x0a, 0x25, 0x81, 0x00, 0x00, 0x5b, 0x00, 0x00, 0x00, 0xff, 0x00, 0x00,
+      0xff, 0x00, 0x00, 0x00, 0xff, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0a, 0x00, 0x00, 0x00, 0x00, 0x06, 0x01};
+  return std::string(reinterpret_cast<const char*>(kBytes), sizeof kBytes);
+}
+
 std::string BadIfdTiff() {
   test::TiffPage page;
   page.width = 20;
@@ -113,6 +120,10 @@ std::vector<HostileFile> HostileFiles() {
          Put(p, Bytes(test::WithJpegFrameSize(QByteArray::fromStdString(GoodJpeg()), 60000, 60000)));
        },
        "the picture is 60000 x 60000 pixels, and this program reads pictures of at most 16384 pixels on a side.", false},
+      // Found by fuzzing: 39 bytes whose logical screen is 9994 x 9482, which Qt fills
+      // in full (close to 400 MB) although the only frame is empty.
+      {"GifDeclaringAHugeScreen", "screen.gif", [](const std::string& p) { Put(p, HugeScreenGif()); },
+       "the picture is 9994 x 9482 pixels, and this program reads at most 4194304 pixels for a picture of this kind.", false},
       {"GifWithBrokenLzw", "broken.gif", [](const std::string& p) { Put(p, BrokenLzwGif()); }, damaged, false},
       {"TiffWithBadIfdOffset", "bad.tif", [](const std::string& p) { Put(p, BadIfdTiff()); }, damaged, false},
       {"RandomBytes", "noise.bmp", [](const std::string& p) { Put(p, RandomBytes()); }, notOurs, false},

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "hostile/child_run.h"
+#include "engine/load_size_image.h"
 #include "hostile/hostile_files.h"
 #include "run/pipeline_fixture.h"
 #include "run/tile_image.h"
@@ -126,6 +127,31 @@ TEST_F(PipelineTest, PngBytesNamedBmpAreTakenAsThePictureTheyHold) {
   EXPECT_EQ(s.TileWidth, 40);
   EXPECT_EQ(s.TileHeight, 30);
   EXPECT_TRUE(s.TileImage == squaredFromPng);
+}
+
+// A picture larger than a tile is still loaded up to the most pixels of a tile file,
+// and stands on the work surface under the size message; one column more and the
+// loader refuses it from its header, and nothing changes. The limit is on pixels, not
+// on a side: a long thin picture is cheap.
+TEST_F(TileChangeHostileTest, TheMostTileFilePixelsAreLoadedForTheSizeMessageAndOneColumnMoreIsRefused) {
+  const std::string widest = tiles + "/Widest.bmp", tooWide = tiles + "/TooWide.bmp";
+  SavePictureFile(MakeTile(4096, 1024), widest);
+  SavePictureFile(MakeTile(4097, 1024), tooWide);
+
+  const TileState before(s, tiles);
+  EXPECT_FALSE(TakeNewTile(pipeline, s, ui, tooWide));
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].title, "Load Size Image");
+  EXPECT_NE(ui.Messages()[0].text.find("4097 x 1024 pixels"), std::string::npos) << ui.Messages()[0].text;
+  EXPECT_EQ(TileState(s, tiles).DifferencesFrom(before), "");
+
+  ui.Clear();
+  EXPECT_FALSE(TakeNewTile(pipeline, s, ui, widest));
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].text, kTileSizeText);
+  EXPECT_EQ(s.settings.PicRight, 4095);
+  EXPECT_EQ(s.settings.PicBottom, 1023);
+  EXPECT_EQ(s.settings.TileFileName, widest);
 }
 
 }  // namespace

@@ -54,71 +54,42 @@ void ExpectRangeMessage(const RecordingUi& ui, const std::string& bounds, const 
   EXPECT_EQ(events[1].title, title);
 }
 
-TEST(CheckValue, NumPiecesAcceptsItsInclusiveRangeRoundingHalvesToEven) {
+// The number of parts runs from 6 to 99; the radius and the fade width from 3 up to half
+// the diagonal of the board of the moment, shown with seven digits. The typed number is
+// held to the range before it is rounded (half to even): 99.4 lies above 99 and is clamped
+// with the message although it would round into the range. A clamped value is still
+// handed out and shown: callers decide not to store it.
+TEST(CheckValue, ValuesInsideTheirRangeAreRoundedOthersClampedWithBeepAndMessage) {
   struct Case {
+    const char* field;
     const char* typed;
     int32_t stored;
-  } cases[] = {{"6", 6}, {"99", 99}, {"98.6", 99}, {"6.5", 6}, {"7.5", 8}, {"8.5", 8},
-               {"12abc", 12}, {"  20", 20}, {"1.2e1", 12}};
+    const char* bounds;  // none when the value is accepted
+    int32_t width = 500, height = 500;
+  } cases[] = {{kNumPiecesName, "6", 6, nullptr},      {kNumPiecesName, "99", 99, nullptr},
+               {kNumPiecesName, "98.6", 99, nullptr},  {kNumPiecesName, "6.5", 6, nullptr},
+               {kNumPiecesName, "7.5", 8, nullptr},    {kNumPiecesName, "8.5", 8, nullptr},
+               {kNumPiecesName, "12abc", 12, nullptr}, {kNumPiecesName, "  20", 20, nullptr},
+               {kNumPiecesName, "1.2e1", 12, nullptr}, {kNumPiecesName, "5", 6, "6 and 99"},
+               {kNumPiecesName, "5.5", 6, "6 and 99"}, {kNumPiecesName, "99.4", 99, "6 and 99"},
+               {kNumPiecesName, "99.6", 99, "6 and 99"}, {kNumPiecesName, "100", 99, "6 and 99"},
+               {kNumPiecesName, "-3", 6, "6 and 99"},  {kNumPiecesName, "", 6, "6 and 99"},
+               {kNumPiecesName, "abc", 6, "6 and 99"}, {kNumPiecesName, "1e300", 99, "6 and 99"},
+               {kSmallestRadiusName, "", 3, "3 and 353.5534"},
+               {kFadeWidthName, "400", 354, "3 and 353.5534"},
+               {kFadeWidthName, "353.5", 354, nullptr},
+               {kSmallestRadiusName, "1000", 489, "3 and 489.1774", 793, 573}};
   for (const auto& c : cases) {
     RecordingUi ui;
-    const Check r = CheckTyped(ui, kNumPiecesName, c.typed);
-    EXPECT_TRUE(r.result) << c.typed;
-    EXPECT_EQ(r.value, c.stored) << c.typed;
-    EXPECT_EQ(r.text, std::to_string(c.stored)) << c.typed;
-    EXPECT_TRUE(ui.Events().empty()) << c.typed;
+    const Check r = CheckTyped(ui, c.field, c.typed, HalfDiagonalOf(c.width, c.height));
+    EXPECT_EQ(r.result, c.bounds == nullptr) << c.field << " " << c.typed;
+    EXPECT_EQ(r.value, c.stored) << c.field << " " << c.typed;
+    EXPECT_EQ(r.text, std::to_string(c.stored)) << c.field << " " << c.typed;
+    if (c.bounds)
+      ExpectRangeMessage(ui, c.bounds, c.field == std::string(kNumPiecesName) ? kPiecesTitle : kRadiusTitle);
+    else
+      EXPECT_TRUE(ui.Events().empty()) << c.field << " " << c.typed;
   }
-}
-
-// The typed number is held to the range before it is rounded: 99.4 lies above 99 and is
-// clamped (with the message) although it would round into the range.
-TEST(CheckValue, NumPiecesOutsideItsRangeIsClampedWithBeepAndMessage) {
-  struct Case {
-    const char* typed;
-    int32_t bound;
-  } cases[] = {{"5", 6}, {"5.5", 6}, {"99.4", 99}, {"99.6", 99}, {"100", 99}, {"-3", 6}, {"", 6},
-               {"abc", 6}, {"1e300", 99}};
-  for (const auto& c : cases) {
-    RecordingUi ui;
-    const Check r = CheckTyped(ui, kNumPiecesName, c.typed);
-    EXPECT_FALSE(r.result) << c.typed;
-    // The bound is still handed out and shown: callers decide not to store it.
-    EXPECT_EQ(r.value, c.bound) << c.typed;
-    EXPECT_EQ(r.text, std::to_string(c.bound)) << c.typed;
-    ExpectRangeMessage(ui, "6 and 99", kPiecesTitle);
-  }
-}
-
-TEST(CheckValue, RadiusAndFadeWidthRunUpToHalfTheBoardDiagonal) {
-  // A 500 x 500 board's half diagonal is 353.55339..., shown with seven digits.
-  RecordingUi empty;
-  const Check radius = CheckTyped(empty, kSmallestRadiusName, "");
-  EXPECT_FALSE(radius.result);
-  EXPECT_EQ(radius.value, 3);
-  EXPECT_EQ(radius.text, "3");
-  ExpectRangeMessage(empty, "3 and 353.5534", kRadiusTitle);
-
-  RecordingUi above;
-  const Check fade = CheckTyped(above, kFadeWidthName, "400");
-  EXPECT_FALSE(fade.result);
-  EXPECT_EQ(fade.value, 354);  // 353.55 to the nearest whole number
-  EXPECT_EQ(fade.text, "354");
-  ExpectRangeMessage(above, "3 and 353.5534", kRadiusTitle);
-
-  RecordingUi inside;
-  const Check edge = CheckTyped(inside, kFadeWidthName, "353.5");
-  EXPECT_TRUE(edge.result);
-  EXPECT_EQ(edge.value, 354);
-  EXPECT_TRUE(inside.Events().empty());
-}
-
-TEST(CheckValue, TheUpperBoundFollowsTheBoardOfTheMoment) {
-  // The desktop's 793 x 573 board: the diagonal is 978.35..., its half 489.177...
-  RecordingUi ui;
-  const float half = HalfDiagonalOf(793, 573);
-  const Check r = CheckTyped(ui, kSmallestRadiusName, "1000", half);
-  EXPECT_EQ(r.value, 489);
-  ExpectRangeMessage(ui, "3 and 489.1774", kRadiusTitle);
 }
 
 TEST(CheckValue, AnotherNameIsRefusedSilentlyAndChangesNothing) {
@@ -145,25 +116,6 @@ TEST(CheckValue, AnErrorIsShownUnderItsOwnNameAndLeavesTheFieldAlone) {
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].title, "CheckValue");
   EXPECT_EQ(messages[0].text, "Overflow");
-}
-
-TEST(Constrain, ClampsToTheNearerBoundAndSaysWhichRange) {
-  RecordingUi ui;
-  double x = 2.0;
-  EXPECT_FALSE(Constrain(ui, x, 6, 99, "N"));
-  EXPECT_EQ(x, 6.0);
-  x = 1e9;
-  EXPECT_FALSE(Constrain(ui, x, int32_t{3}, 353.5534f, "R"));
-  EXPECT_EQ(x, static_cast<double>(353.5534f));
-  x = 3.0;
-  EXPECT_TRUE(Constrain(ui, x, int32_t{3}, 353.5534f, "R"));
-  EXPECT_EQ(x, 3.0);
-  const auto messages = ui.Messages();
-  ASSERT_EQ(messages.size(), 2u);
-  EXPECT_EQ(messages[0].text, "Value must be between 6 and 99!");
-  EXPECT_EQ(messages[1].text, "Value must be between 3 and 353.5534!");
-  EXPECT_EQ(messages[1].title, "R");
-  EXPECT_EQ(ui.BeepCount(), 2);
 }
 
 }  // namespace

@@ -54,58 +54,31 @@ std::vector<QRgb> Palette(int n) {
   return out;
 }
 
-TEST_F(PictureFileLoading, BmpPaletteDepthsGiveTheirColours) {
-  // Widths that are not whole bytes or words of pixels, so row padding shows.
-  for (const int bits : {1, 4, 8}) {
-    SCOPED_TRACE(bits);
-    test::BmpSpec spec;
-    spec.width = 13;
-    spec.height = 6;
-    spec.bitsPerPixel = bits;
-    spec.palette = Palette(1 << bits);
-    spec.pixels = Indices(spec.width, spec.height, 1 << bits);
-    const Picture p = Load("depth.bmp", test::MakeBmp(spec));
-    EXPECT_TRUE(PixelsMatch(p, 13, 6, [&](int x, int y) {
-      return Packed(spec.palette[spec.pixels[static_cast<size_t>(y * 13 + x)]]);
-    }));
-  }
-}
-
-TEST_F(PictureFileLoading, BmpTrueColourDepthsGiveTheirColours) {
-  for (const int bits : {24, 32}) {
-    SCOPED_TRACE(bits);
-    test::BmpSpec spec;
-    spec.width = 7;
-    spec.height = 5;
-    spec.bitsPerPixel = bits;
-    for (int y = 0; y < 5; ++y)
-      for (int x = 0; x < 7; ++x) spec.pixels.push_back(PatternColour(x, y));
-    // In a plain 32-bit BMP the fourth byte is unused, and writers leave it 0: that
-    // must not read as "fully transparent".
-    spec.unusedByte = 0;
-    EXPECT_TRUE(PixelsMatch(Load("true.bmp", test::MakeBmp(spec)), 7, 5, PatternPacked));
-  }
-}
-
-TEST_F(PictureFileLoading, BmpTopDownRowsKeepTheirOrder) {
-  for (const int bits : {8, 24, 32}) {
-    SCOPED_TRACE(bits);
-    test::BmpSpec spec;
-    spec.width = 6;
-    spec.height = 4;
-    spec.bitsPerPixel = bits;
-    spec.topDown = true;
-    if (bits == 8) {
-      spec.palette = Palette(256);
-      spec.pixels = Indices(6, 4, 256);
-    } else {
-      for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 6; ++x) spec.pixels.push_back(PatternColour(x, y));
+TEST_F(PictureFileLoading, BmpEveryDepthBottomUpAndTopDownGivesItsColours) {
+  // 13 pixels wide: not whole bytes or words of pixels, so row padding shows.
+  for (const bool topDown : {false, true}) {
+    for (const int bits : {1, 4, 8, 24, 32}) {
+      SCOPED_TRACE(testing::Message() << bits << " bits, top-down " << topDown);
+      test::BmpSpec spec;
+      spec.width = 13;
+      spec.height = 6;
+      spec.bitsPerPixel = bits;
+      spec.topDown = topDown;
+      if (bits <= 8) {
+        spec.palette = Palette(1 << bits);
+        spec.pixels = Indices(13, 6, 1 << bits);
+      } else {
+        for (int y = 0; y < 6; ++y)
+          for (int x = 0; x < 13; ++x) spec.pixels.push_back(PatternColour(x, y));
+      }
+      // In a plain 32-bit BMP the fourth byte is unused, and writers leave it 0: that
+      // must not read as "fully transparent".
+      spec.unusedByte = 0;
+      EXPECT_TRUE(PixelsMatch(Load("depth.bmp", test::MakeBmp(spec)), 13, 6, [&](int x, int y) {
+        const uint32_t v = spec.pixels[static_cast<size_t>(y * 13 + x)];
+        return bits <= 8 ? Packed(spec.palette[v]) : Packed(v);
+      }));
     }
-    EXPECT_TRUE(PixelsMatch(Load("down.bmp", test::MakeBmp(spec)), 6, 4, [&](int x, int y) {
-      const uint32_t v = spec.pixels[static_cast<size_t>(y * 6 + x)];
-      return bits == 8 ? Packed(spec.palette[v]) : Packed(v);
-    }));
   }
 }
 
@@ -281,6 +254,10 @@ uint16_t Sample16(int x, int y, int s) {
   return static_cast<uint16_t>(257 * k + ((x + s) % 3 == 0 ? 128 : (x + s) % 3 == 1 ? 129 : 0));
 }
 
+int32_t Rounded16(int x, int y) {
+  return Packed(To8(Sample16(x, y, 0)), To8(Sample16(x, y, 1)), To8(Sample16(x, y, 2)));
+}
+
 TEST_F(PictureFileLoading, Tiff16BitsPerChannelRoundsToNearest8BitLevel) {
   test::TiffPage page;
   page.width = 12;
@@ -289,21 +266,18 @@ TEST_F(PictureFileLoading, Tiff16BitsPerChannelRoundsToNearest8BitLevel) {
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 12; ++x)
       for (int s = 0; s < 3; ++s) page.samples.push_back(Sample16(x, y, s));
-  EXPECT_TRUE(PixelsMatch(Load("deep.tif", test::MakeTiff({page})), 12, 5, [](int x, int y) {
-    return Packed(To8(Sample16(x, y, 0)), To8(Sample16(x, y, 1)), To8(Sample16(x, y, 2)));
-  }));
-}
-
-TEST_F(PictureFileLoading, Tiff16BitsFromQtRoundsToNearest8BitLevel) {
+  EXPECT_TRUE(PixelsMatch(Load("deep.tif", test::MakeTiff({page})), 12, 5, Rounded16));
+  // And as Qt's TIFF and PNG writers lay 16-bit pictures out.
   QImage deep(12, 5, QImage::Format_RGBX64);
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 12; ++x)
       deep.setPixelColor(x, y, QColor::fromRgba64(Sample16(x, y, 0), Sample16(x, y, 1), Sample16(x, y, 2)));
-  const QString path = folder_.Path("qt-deep.tif");
-  test::WriteWithQt(deep, path, "tiff");
-  EXPECT_TRUE(PixelsMatch(LoadPictureFile(path.toStdString(), kGreen), 12, 5, [](int x, int y) {
-    return Packed(To8(Sample16(x, y, 0)), To8(Sample16(x, y, 1)), To8(Sample16(x, y, 2)));
-  }));
+  for (const char* format : {"tiff", "png"}) {
+    SCOPED_TRACE(format);
+    const QString path = folder_.Path(QString("qt-deep.") + format);
+    test::WriteWithQt(deep, path, format);
+    EXPECT_TRUE(PixelsMatch(LoadPictureFile(path.toStdString(), kGreen), 12, 5, Rounded16));
+  }
 }
 
 TEST_F(PictureFileLoading, TiffAlphaIsLaidOverTheBackground) {
@@ -339,28 +313,21 @@ TEST_F(PictureFileLoading, TiffWithSeveralPagesGivesTheFirst) {
 
 // ---------------------------------------------------------------- GIF
 
-TEST_F(PictureFileLoading, GifSmallPaletteGivesItsColours) {
-  const std::vector<QRgb> palette = Palette(4);
-  test::GifFrame frame{0, 0, 9, 7, {}, -1};
-  for (int i = 0; i < 63; ++i) frame.indices.push_back(static_cast<uint8_t>((i * 7 / 3) % 4));
-  EXPECT_TRUE(PixelsMatch(Load("small.gif", test::MakeGif(9, 7, palette, {frame})), 9, 7, [&](int x, int y) {
-    return Packed(palette[frame.indices[static_cast<size_t>(y * 9 + x)]]);
-  }));
-}
-
-TEST_F(PictureFileLoading, GifWithLongCodeTableGivesItsColours) {
+TEST_F(PictureFileLoading, GifSmallAndLongCodeTablesGiveTheirColours) {
   // 4800 pixels of scattered indices make the code table grow through every code
   // width up to 12 bits and fill, so the coder starts its table again.
-  const std::vector<QRgb> palette = Palette(256);
-  test::GifFrame frame{0, 0, 80, 60, {}, -1};
   uint32_t seed = 12345;
-  for (int i = 0; i < 80 * 60; ++i) {
-    seed = seed * 1103515245u + 12345u;
-    frame.indices.push_back(static_cast<uint8_t>((seed >> 16) % 256));
+  for (const auto [width, height, colours] : {std::array{9, 7, 4}, std::array{80, 60, 256}}) {
+    SCOPED_TRACE(colours);
+    const std::vector<QRgb> palette = Palette(colours);
+    test::GifFrame frame{0, 0, width, height, {}, -1};
+    for (int i = 0; i < width * height; ++i) {
+      seed = seed * 1103515245u + 12345u;
+      frame.indices.push_back(static_cast<uint8_t>((seed >> 16) % static_cast<uint32_t>(colours)));
+    }
+    EXPECT_TRUE(PixelsMatch(Load("codes.gif", test::MakeGif(width, height, palette, {frame})), width, height,
+                            [&](int x, int y) { return Packed(palette[frame.indices[static_cast<size_t>(y * width + x)]]); }));
   }
-  EXPECT_TRUE(PixelsMatch(Load("long.gif", test::MakeGif(80, 60, palette, {frame})), 80, 60, [&](int x, int y) {
-    return Packed(palette[frame.indices[static_cast<size_t>(y * 80 + x)]]);
-  }));
 }
 
 TEST_F(PictureFileLoading, GifTransparentIndexShowsTheGivenBackground) {
@@ -438,18 +405,6 @@ TEST_F(PictureFileLoading, PngAlphaIsLaidOverTheBackground) {
       return test::Over(PatternPacked(x, y), alphas[x], back);
     }));
   }
-}
-
-TEST_F(PictureFileLoading, Png16BitsRoundsToNearest8BitLevel) {
-  QImage deep(12, 5, QImage::Format_RGBX64);
-  for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 12; ++x)
-      deep.setPixelColor(x, y, QColor::fromRgba64(Sample16(x, y, 0), Sample16(x, y, 1), Sample16(x, y, 2)));
-  const QString path = folder_.Path("deep.png");
-  test::WriteWithQt(deep, path, "png");
-  EXPECT_TRUE(PixelsMatch(LoadPictureFile(path.toStdString(), kGreen), 12, 5, [](int x, int y) {
-    return Packed(To8(Sample16(x, y, 0)), To8(Sample16(x, y, 1)), To8(Sample16(x, y, 2)));
-  }));
 }
 
 // ---------------------------------------------------------------- format by content

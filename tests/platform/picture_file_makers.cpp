@@ -18,24 +18,8 @@ class ByteWriter {
  public:
   explicit ByteWriter(bool bigEndian = false) : bigEndian_(bigEndian) {}
   void U8(uint32_t v) { bytes_.append(static_cast<char>(v & 0xFFu)); }
-  void U16(uint32_t v) {
-    if (bigEndian_) {
-      U8(v >> 8);
-      U8(v);
-    } else {
-      U8(v);
-      U8(v >> 8);
-    }
-  }
-  void U32(uint32_t v) {
-    if (bigEndian_) {
-      U16(v >> 16);
-      U16(v);
-    } else {
-      U16(v);
-      U16(v >> 16);
-    }
-  }
+  void U16(uint32_t v) { bigEndian_ ? (U8(v >> 8), U8(v)) : (U8(v), U8(v >> 8)); }
+  void U32(uint32_t v) { bigEndian_ ? (U16(v >> 16), U16(v)) : (U16(v), U16(v >> 16)); }
   void Text(const char* s) { bytes_.append(s); }
   void Bytes(const QByteArray& b) { bytes_.append(b); }
   void PadTo(qsizetype size) {
@@ -64,28 +48,48 @@ QImage PatternImage(int width, int height) {
 
 // ---- BMP
 
-QByteArray MakeBmp(const BmpSpec& s) {
-  const bool v5 = s.bitsPerPixel == 32 && s.alphaMask;
-  const uint32_t infoSize = v5 ? 124 : 40;
-  const auto paletteBytes = static_cast<uint32_t>(4 * s.palette.size());
-  const auto stride = static_cast<uint32_t>((s.width * s.bitsPerPixel + 31) / 32 * 4);
-  const uint32_t offset = 14 + infoSize + paletteBytes;
-  ByteWriter w;
+namespace {
+
+// The file header and the 40-byte part of the information header; the palette follows
+// the whole information header of `infoSize` bytes.
+void BmpHeaders(ByteWriter& w, uint32_t infoSize, int width, int heightField, int bits, uint32_t compression,
+                uint32_t dataBytes, size_t paletteSize) {
+  const auto offset = static_cast<uint32_t>(14 + infoSize + 4 * paletteSize);
   w.Text("BM");
-  w.U32(offset + stride * static_cast<uint32_t>(s.height));
+  w.U32(offset + dataBytes);
   w.U32(0);
   w.U32(offset);
   w.U32(infoSize);
-  w.U32(static_cast<uint32_t>(s.width));
-  w.U32(static_cast<uint32_t>(s.topDown ? -s.height : s.height));
+  w.U32(static_cast<uint32_t>(width));
+  w.U32(static_cast<uint32_t>(heightField));
   w.U16(1);
-  w.U16(static_cast<uint32_t>(s.bitsPerPixel));
-  w.U32(v5 ? 3 : 0);  // compression: colour masks, or none
-  w.U32(stride * static_cast<uint32_t>(s.height));
+  w.U16(static_cast<uint32_t>(bits));
+  w.U32(compression);
+  w.U32(dataBytes);
   w.U32(2835);
   w.U32(2835);
-  w.U32(static_cast<uint32_t>(s.palette.size()));
+  w.U32(static_cast<uint32_t>(paletteSize));
   w.U32(0);
+}
+
+void BmpPalette(ByteWriter& w, const std::vector<QRgb>& palette) {
+  for (QRgb c : palette) {
+    w.U8(static_cast<uint32_t>(qBlue(c)));
+    w.U8(static_cast<uint32_t>(qGreen(c)));
+    w.U8(static_cast<uint32_t>(qRed(c)));
+    w.U8(0);
+  }
+}
+
+}  // namespace
+
+QByteArray MakeBmp(const BmpSpec& s) {
+  const bool v5 = s.bitsPerPixel == 32 && s.alphaMask;
+  const auto stride = static_cast<uint32_t>((s.width * s.bitsPerPixel + 31) / 32 * 4);
+  ByteWriter w;
+  // Compression 3 is colour masks.
+  BmpHeaders(w, v5 ? 124 : 40, s.width, s.topDown ? -s.height : s.height, s.bitsPerPixel, v5 ? 3 : 0,
+             stride * static_cast<uint32_t>(s.height), s.palette.size());
   if (v5) {
     w.U32(0x00FF0000);
     w.U32(0x0000FF00);
@@ -98,12 +102,7 @@ QByteArray MakeBmp(const BmpSpec& s) {
     w.U32(0);
     w.U32(0);
   }
-  for (QRgb c : s.palette) {
-    w.U8(static_cast<uint32_t>(qBlue(c)));
-    w.U8(static_cast<uint32_t>(qGreen(c)));
-    w.U8(static_cast<uint32_t>(qRed(c)));
-    w.U8(0);
-  }
+  BmpPalette(w, s.palette);
   for (int fileRow = 0; fileRow < s.height; ++fileRow) {
     const int y = s.topDown ? fileRow : s.height - 1 - fileRow;
     QByteArray row(static_cast<qsizetype>(stride), '\0');
@@ -145,30 +144,10 @@ QByteArray MakeRunLengthBmp(int width, int height, const std::vector<QRgb>& pale
     data.U8(0);
     data.U8(y == 0 ? 1 : 0);  // end of the picture after the top row, else end of row
   }
-  const auto paletteBytes = static_cast<uint32_t>(4 * palette.size());
-  const uint32_t offset = 14 + 40 + paletteBytes;
   ByteWriter w;
-  w.Text("BM");
-  w.U32(offset + static_cast<uint32_t>(data.Size()));
-  w.U32(0);
-  w.U32(offset);
-  w.U32(40);
-  w.U32(static_cast<uint32_t>(width));
-  w.U32(static_cast<uint32_t>(height));
-  w.U16(1);
-  w.U16(8);
-  w.U32(1);  // 8-bit run-length coding
-  w.U32(static_cast<uint32_t>(data.Size()));
-  w.U32(2835);
-  w.U32(2835);
-  w.U32(static_cast<uint32_t>(palette.size()));
-  w.U32(0);
-  for (QRgb c : palette) {
-    w.U8(static_cast<uint32_t>(qBlue(c)));
-    w.U8(static_cast<uint32_t>(qGreen(c)));
-    w.U8(static_cast<uint32_t>(qRed(c)));
-    w.U8(0);
-  }
+  // Compression 1 is 8-bit run-length coding.
+  BmpHeaders(w, 40, width, height, 8, 1, static_cast<uint32_t>(data.Size()), palette.size());
+  BmpPalette(w, palette);
   w.Bytes(data.Result());
   return w.Result();
 }

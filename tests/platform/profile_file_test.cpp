@@ -27,11 +27,19 @@ std::string Get(const std::string& path, const char* section, const char* key,
   return GetProfileString(path, section, key, def);
 }
 
-// --- reading ------------------------------------------------------------------------
-
-TEST(ProfileFileReading, MissingFileSectionOrKeyGivesTheDefault) {
+// Each case works on one settings file in a folder of its own.
+class ProfileFileCase : public ::testing::Test {
+ protected:
   TempFolder dir;
   const std::string ini = dir / "Tesklet.INI";
+};
+using ProfileFileReading = ProfileFileCase;
+using ProfileFileWriting = ProfileFileCase;
+using ProfileFileSaving = ProfileFileCase;
+
+// --- reading ------------------------------------------------------------------------
+
+TEST_F(ProfileFileReading, MissingFileSectionOrKeyGivesTheDefaultAPresentButEmptyValueIsEmpty) {
   EXPECT_EQ(Get(ini, "Numbers", "FadeWidth", "60"), "60");
 
   WriteFileBytes(ini, "[FileNames]\nSaveFile=/x.bmp\n");
@@ -40,19 +48,12 @@ TEST(ProfileFileReading, MissingFileSectionOrKeyGivesTheDefault) {
   WriteFileBytes(ini, "[Numbers]\nCline=-5\n");
   EXPECT_EQ(Get(ini, "Numbers", "FadeWidth", "60"), "60");
   EXPECT_EQ(Get(ini, "Numbers", "Cline", "60"), "-5");
-}
-
-TEST(ProfileFileReading, PresentButEmptyValueIsEmptyNotTheDefault) {
-  TempFolder dir;
-  const std::string ini = dir / "Tesklet.INI";
   WriteFileBytes(ini, "[Numbers]\nFadeWidth=\nCline=   \t\n");
   EXPECT_EQ(Get(ini, "Numbers", "FadeWidth"), "");
   EXPECT_EQ(Get(ini, "Numbers", "Cline"), "");
 }
 
-TEST(ProfileFileReading, NamesMatchWithoutLetterCaseOrSurroundingBlanks) {
-  TempFolder dir;
-  const std::string ini = dir / "Tesklet.INI";
+TEST_F(ProfileFileReading, NamesMatchWithoutLetterCaseOrSurroundingBlanksAndCrlfLinesReadLikeLfLines) {
   WriteFileBytes(ini, "  [ numbers ]  \n FadeWidth = 60 \n\tCLINE\t=\t-54\t\n");
   EXPECT_EQ(Get(ini, "Numbers", "FadeWidth"), "60");
   EXPECT_EQ(Get(ini, "NUMBERS", "fadewidth"), "60");
@@ -60,28 +61,22 @@ TEST(ProfileFileReading, NamesMatchWithoutLetterCaseOrSurroundingBlanks) {
   // Blanks inside a name are part of it.
   EXPECT_EQ(Get(ini, "Num bers", "FadeWidth"), "DEF");
   EXPECT_EQ(Get(ini, "Numbers", "Fade Width"), "DEF");
+  WriteFileBytes(ini, "[FileNames]\r\nSaveFile=/o/Final.bmp\r\n[Numbers]\r\nFadeWidth=60\r\n");
+  EXPECT_EQ(Get(ini, "FileNames", "SaveFile"), "/o/Final.bmp");
+  EXPECT_EQ(Get(ini, "Numbers", "FadeWidth"), "60");
 }
 
-TEST(ProfileFileReading, AKeyOnlyCountsInItsOwnSection) {
-  TempFolder dir;
-  const std::string ini = dir / "Tesklet.INI";
+TEST_F(ProfileFileReading, AKeyOnlyCountsInItsOwnSectionAndTheFirstSectionAndKeyOfANameWin) {
   WriteFileBytes(ini, "FadeWidth=1\n[Flags]\nFadeWidth=2\n[Numbers]\nCline=3\n[Other]\nSpecStart=4\n");
   EXPECT_EQ(Get(ini, "Numbers", "FadeWidth"), "DEF");
   EXPECT_EQ(Get(ini, "Numbers", "SpecStart"), "DEF");
   EXPECT_EQ(Get(ini, "Flags", "FadeWidth"), "2");
-}
-
-TEST(ProfileFileReading, TheFirstSectionAndTheFirstKeyOfANameWin) {
-  TempFolder dir;
-  const std::string ini = dir / "Tesklet.INI";
   WriteFileBytes(ini, "[Numbers]\nCline=-5\ncline=7\n[numbers]\nCline=9\nExtra=3\n");
   EXPECT_EQ(Get(ini, "Numbers", "Cline"), "-5");
   EXPECT_EQ(Get(ini, "Numbers", "Extra"), "DEF");
 }
 
-TEST(ProfileFileReading, CommentsAndLinesWithoutEqualsAreNotKeys) {
-  TempFolder dir;
-  const std::string ini = dir / "Tesklet.INI";
+TEST_F(ProfileFileReading, CommentsAndLinesWithoutEqualsAreNotKeys) {
   WriteFileBytes(ini,
                  "[Numbers]\n;Cline=1\n# Cline=2\nCline\n[Cline=3\nLighten 5\nLighten=6\n"
                  "; [Flags]\nNeedToRedrawGrid=-1\n");
@@ -92,9 +87,7 @@ TEST(ProfileFileReading, CommentsAndLinesWithoutEqualsAreNotKeys) {
   EXPECT_EQ(Get(ini, "Numbers", "NeedToRedrawGrid"), "-1");
 }
 
-TEST(ProfileFileReading, ValueIsTrimmedUnquotedAndEndsAtTheFirstNul) {
-  TempFolder dir;
-  const std::string ini = dir / "Tesklet.INI";
+TEST_F(ProfileFileReading, ValueIsTrimmedUnquotedAndEndsAtTheFirstNul) {
   using namespace std::string_literals;
   WriteFileBytes(ini,
                  "[FileNames]\n"
@@ -110,17 +103,7 @@ TEST(ProfileFileReading, ValueIsTrimmedUnquotedAndEndsAtTheFirstNul) {
   EXPECT_EQ(Get(ini, "FileNames", "Nul"), "12");
 }
 
-TEST(ProfileFileReading, CrlfLinesReadLikeLfLines) {
-  TempFolder dir;
-  const std::string ini = dir / "Tesklet.INI";
-  WriteFileBytes(ini, "[FileNames]\r\nSaveFile=/o/Final.bmp\r\n[Numbers]\r\nFadeWidth=60\r\n");
-  EXPECT_EQ(Get(ini, "FileNames", "SaveFile"), "/o/Final.bmp");
-  EXPECT_EQ(Get(ini, "Numbers", "FadeWidth"), "60");
-}
-
-TEST(ProfileFileReading, ValuesAndDefaultsAreCutTo4094Bytes) {
-  TempFolder dir;
-  const std::string ini = dir / "Tesklet.INI";
+TEST_F(ProfileFileReading, ValuesAndDefaultsAreCutTo4094BytesNeverSplittingAUtf8Character) {
   const std::string longPath = "/" + std::string(4999, 'p');
   WriteFileBytes(ini, "[FileNames]\nSaveFile=" + longPath + "\n");
   EXPECT_EQ(Get(ini, "FileNames", "SaveFile"), longPath.substr(0, 4094));
@@ -128,11 +111,6 @@ TEST(ProfileFileReading, ValuesAndDefaultsAreCutTo4094Bytes) {
   // Exactly 4094 stays whole.
   WriteFileBytes(ini, "[FileNames]\nSaveFile=" + std::string(4094, 'q') + "\n");
   EXPECT_EQ(Get(ini, "FileNames", "SaveFile"), std::string(4094, 'q'));
-}
-
-TEST(ProfileFileReading, TheCutNeverSplitsAUtf8Character) {
-  TempFolder dir;
-  const std::string ini = dir / "Tesklet.INI";
   // "é" is two bytes, at 4093 and 4094 (0-based): the limit falls between them.
   WriteFileBytes(ini, "[A]\nK=" + std::string(4093, 'a') + "\xC3\xA9" + "bbb\n");
   EXPECT_EQ(Get(ini, "A", "K"), std::string(4093, 'a'));
@@ -141,9 +119,7 @@ TEST(ProfileFileReading, TheCutNeverSplitsAUtf8Character) {
   EXPECT_EQ(Get(ini, "A", "K"), std::string(4091, 'a') + "\xE2\x82\xAC");
 }
 
-TEST(ProfileFileReading, GarbageAndHugeLinesNeverStopTheReading) {
-  TempFolder dir;
-  const std::string ini = dir / "Tesklet.INI";
+TEST_F(ProfileFileReading, GarbageAndHugeLinesNeverStopTheReading) {
   std::mt19937 random(20240611);
   std::string garbage(256 * 1024, '\0');
   for (char& c : garbage) c = static_cast<char>(random() & 0xFF);
@@ -157,8 +133,7 @@ TEST(ProfileFileReading, GarbageAndHugeLinesNeverStopTheReading) {
   EXPECT_EQ(Get(ini, "Numbers", "Big"), std::string(4094, 'v'));
 }
 
-TEST(ProfileFileReading, WhatIsNotASmallRegularFileGivesTheDefaults) {
-  TempFolder dir;
+TEST_F(ProfileFileReading, WhatIsNotASmallRegularFileGivesTheDefaults) {
   // A folder of that name.
   std::filesystem::create_directory(dir / "Folder.INI");
   EXPECT_EQ(Get(dir / "Folder.INI", "Numbers", "FadeWidth"), "DEF");
@@ -180,9 +155,7 @@ TEST(ProfileFileReading, WhatIsNotASmallRegularFileGivesTheDefaults) {
 
 // --- writing ------------------------------------------------------------------------
 
-TEST(ProfileFileWriting, AFreshFileGetsSectionsAndKeysInWritingOrder) {
-  TempFolder dir;
-  const std::string ini = dir / "Tesklet.INI";
+TEST_F(ProfileFileWriting, AFreshFileGetsSectionsAndKeysInWritingOrder) {
   WriteProfileString(ini, "FileNames", "SaveFile", "/s/Output/Final.bmp");
   WriteProfileString(ini, "FileNames", "TileFile", "/s/Tiles/Basic.bmp");
   WriteProfileString(ini, "Numbers", "Turn45", "-1");
@@ -201,9 +174,7 @@ TEST(ProfileFileWriting, AFreshFileGetsSectionsAndKeysInWritingOrder) {
             "NeedToRedrawGrid=0\n");
 }
 
-TEST(ProfileFileWriting, ChangingAKeyRewritesOnlyItsOwnLine) {
-  TempFolder dir;
-  const std::string ini = dir / "Tesklet.INI";
+TEST_F(ProfileFileWriting, ChangingAKeyRewritesOnlyItsOwnLine) {
   const std::string before =
       "; my settings\n"
       "\n"
@@ -232,9 +203,7 @@ TEST(ProfileFileWriting, ChangingAKeyRewritesOnlyItsOwnLine) {
             "FadeWidth=1\n");
 }
 
-TEST(ProfileFileWriting, ANewKeyFollowsTheLastKeyOfItsSection) {
-  TempFolder dir;
-  const std::string ini = dir / "Tesklet.INI";
+TEST_F(ProfileFileWriting, ANewKeyFollowsTheLastKeyOfItsSection) {
   WriteFileBytes(ini,
                  "[Numbers]\nCline=-54\n; about the flags\n\n[Flags]\nNeedToRedrawGrid=0\n"
                  "[Empty]\n; nothing yet\n");
@@ -245,9 +214,7 @@ TEST(ProfileFileWriting, ANewKeyFollowsTheLastKeyOfItsSection) {
             "[Empty]\nFirst=1\n; nothing yet\n");
 }
 
-TEST(ProfileFileWriting, ANewSectionGoesAtTheEndAfterOneBlankLine) {
-  TempFolder dir;
-  const std::string ini = dir / "Tesklet.INI";
+TEST_F(ProfileFileWriting, ANewSectionGoesAtTheEndAfterOneBlankLine) {
   // No line break at the end of the last line.
   WriteFileBytes(ini, "[Other]\nX=y");
   WriteProfileString(ini, "Flags", "NeedToRedrawGrid", "-1");
@@ -259,9 +226,7 @@ TEST(ProfileFileWriting, ANewSectionGoesAtTheEndAfterOneBlankLine) {
   EXPECT_EQ(ReadFileBytes(ini), "[Other]\nX=y\n\n[Flags]\nNeedToRedrawGrid=-1\n");
 }
 
-TEST(ProfileFileWriting, ACrlfFileKeepsItsLineEndings) {
-  TempFolder dir;
-  const std::string ini = dir / "Tesklet.INI";
+TEST_F(ProfileFileWriting, ACrlfFileKeepsItsLineEndings) {
   WriteFileBytes(ini, "[Numbers]\r\nCline=1\r\n");
   WriteProfileString(ini, "Numbers", "Cline", "2");
   WriteProfileString(ini, "Numbers", "Lighten", "3");
@@ -270,9 +235,7 @@ TEST(ProfileFileWriting, ACrlfFileKeepsItsLineEndings) {
             "[Numbers]\r\nCline=2\r\nLighten=3\r\n\r\n[Flags]\r\nNeedToRedrawGrid=0\r\n");
 }
 
-TEST(ProfileFileWriting, AValueIsOneLineAndLongValuesAreWrittenWhole) {
-  TempFolder dir;
-  const std::string ini = dir / "Tesklet.INI";
+TEST_F(ProfileFileWriting, AValueIsOneLineAndLongValuesAreWrittenWhole) {
   WriteProfileString(ini, "FileNames", "TileFile", "/a\nExtra=1");
   WriteProfileString(ini, "FileNames", "SaveFile", "/b\r\n[Flags]");
   EXPECT_EQ(ReadFileBytes(ini), "[FileNames]\nTileFile=/a\nSaveFile=/b\n");
@@ -283,8 +246,7 @@ TEST(ProfileFileWriting, AValueIsOneLineAndLongValuesAreWrittenWhole) {
   EXPECT_EQ(Get(ini, "FileNames", "SaveFile"), longPath.substr(0, 4094));
 }
 
-TEST(ProfileFileWriting, ManyChangesAtOnceGiveTheSameBytesAsOneByOne) {
-  TempFolder dir;
+TEST_F(ProfileFileWriting, ManyChangesAtOnceGiveTheSameBytesAsOneByOne) {
   const std::string start =
       "; kept\r\n[numbers]\r\n Cline = 1 \r\nodd line\r\n\r\n[FLAGS]\r\nX=1\r\n; end";
   const std::string oneByOne = dir / "a.INI";
@@ -307,8 +269,7 @@ TEST(ProfileFileWriting, ManyChangesAtOnceGiveTheSameBytesAsOneByOne) {
 
 // --- saving ---------------------------------------------------------------------------
 
-TEST(ProfileFileSaving, AMissingFolderIsCreatedAndNoTemporaryFileStays) {
-  TempFolder dir;
+TEST_F(ProfileFileSaving, AMissingFolderIsCreatedAndNoTemporaryFileStays) {
   const std::string ini = dir / "config/deeper/Tesklet.INI";
   WriteProfileString(ini, "Numbers", "Cline", "1");
   EXPECT_EQ(ReadFileBytes(ini), "[Numbers]\nCline=1\n");
@@ -316,8 +277,7 @@ TEST(ProfileFileSaving, AMissingFolderIsCreatedAndNoTemporaryFileStays) {
   EXPECT_EQ(FolderListing(dir / "config/deeper"), "Tesklet.INI\n");
 }
 
-TEST(ProfileFileSaving, APlaceThatCannotHoldAFileRaisesAndCreatesNothing) {
-  TempFolder dir;
+TEST_F(ProfileFileSaving, APlaceThatCannotHoldAFileRaisesAndCreatesNothing) {
   WriteFileBytes(dir / "plain.txt", "unchanged");
   const std::string ini = dir / "plain.txt/sub/Tesklet.INI";
   try {
@@ -330,43 +290,33 @@ TEST(ProfileFileSaving, APlaceThatCannotHoldAFileRaisesAndCreatesNothing) {
   EXPECT_EQ(FolderListing(dir.Path()), "plain.txt\n");
 }
 
-TEST(ProfileFileSaving, AReadOnlyFolderKeepsTheOldFile) {
+TEST_F(ProfileFileSaving, AReadOnlyFolderKeepsTheOldFile) {
   if (::geteuid() == 0)
     GTEST_SKIP() << "root writes into read-only folders; the full-disk case below covers a "
                     "failed replacement for root";
-  TempFolder dir;
   std::filesystem::create_directory(dir / "ro");
-  const std::string ini = dir / "ro/Tesklet.INI";
+  const std::string roIni = dir / "ro/Tesklet.INI";
   const std::string old = "; mine\n[Numbers]\nCline=1\n";
-  WriteFileBytes(ini, old);
+  WriteFileBytes(roIni, old);
   ASSERT_EQ(::chmod((dir / "ro").c_str(), 0555), 0);
-  EXPECT_THROW(WriteProfileString(ini, "Numbers", "Cline", "2"), RunTimeError);
+  EXPECT_THROW(WriteProfileString(roIni, "Numbers", "Cline", "2"), RunTimeError);
   ::chmod((dir / "ro").c_str(), 0755);
-  EXPECT_EQ(ReadFileBytes(ini), old);
+  EXPECT_EQ(ReadFileBytes(roIni), old);
   EXPECT_EQ(FolderListing(dir / "ro"), "Tesklet.INI\n");
 }
 
-TEST(ProfileFileSaving, AFullDiskKeepsTheOldFileByteForByte) {
-  TempFolder dir;
-  const std::string ini = dir / "Tesklet.INI";
+TEST_F(ProfileFileSaving, AFullDiskKeepsTheOldFileByteForByte) {
   const std::string old = "; mine\n[Numbers]\nCline=1\n";
   WriteFileBytes(ini, old);
-  bool raised = false;
   {
     testing::ScopedFileSizeLimit full(16);
-    try {
-      WriteProfileString(ini, "FileNames", "SaveFile", "/a/rather/long/path/Final.bmp");
-    } catch (const RunTimeError&) {
-      raised = true;
-    }
+    EXPECT_THROW(WriteProfileString(ini, "FileNames", "SaveFile", "/a/rather/long/path/Final.bmp"), RunTimeError);
   }
-  EXPECT_TRUE(raised);
   EXPECT_EQ(ReadFileBytes(ini), old);
   EXPECT_EQ(FolderListing(dir.Path()), "Tesklet.INI\n");
 }
 
-TEST(ProfileFileSaving, AFileThatCannotBeReadWholeIsNeverReplaced) {
-  TempFolder dir;
+TEST_F(ProfileFileSaving, AFileThatCannotBeReadWholeIsNeverReplaced) {
   const std::string big = dir / "Big.INI";
   WriteFileBytes(big, "[Numbers]\nCline=1\n");
   std::filesystem::resize_file(big, kProfileFileMaxBytes + 1);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
 #include "support/temp_folder.h"
 
 namespace marvane {
@@ -9,39 +12,25 @@ namespace {
 
 using testing::ScopedEnv;
 
-TEST(SettingsFilePath, XdgConfigHomeComesFirst) {
-  ScopedEnv home("HOME", "/home/someone");
-  {
-    ScopedEnv xdg("XDG_CONFIG_HOME", "/var/cfg");
-    EXPECT_EQ(SettingsFilePath(), "/var/cfg/Tesklet.INI");
+// An absolute XDG_CONFIG_HOME comes first; otherwise the .config folder in the home
+// folder serves. A relative value would depend on the current folder, which the file
+// dialogs move.
+TEST(SettingsFilePath, AnAbsoluteXdgConfigHomeElseTheHomeConfigFolder) {
+  const struct {
+    const char* home;
+    std::optional<std::string> xdg;
+    const char* path;
+  } cases[] = {{"/home/someone", "/var/cfg", "/var/cfg/Tesklet.INI"},
+               {"/home/someone", "/var/cfg//", "/var/cfg/Tesklet.INI"},
+               {"/home/someone/", std::nullopt, "/home/someone/.config/Tesklet.INI"},
+               {"/home/someone/", "", "/home/someone/.config/Tesklet.INI"},
+               {"/home/someone/", "cfg", "/home/someone/.config/Tesklet.INI"},
+               {"/", std::nullopt, "/.config/Tesklet.INI"}};
+  for (const auto& c : cases) {
+    ScopedEnv home("HOME", c.home);
+    ScopedEnv xdg("XDG_CONFIG_HOME", c.xdg);
+    EXPECT_EQ(SettingsFilePath(), c.path) << c.home << " " << c.xdg.value_or("(unset)");
   }
-  {
-    ScopedEnv xdg("XDG_CONFIG_HOME", "/var/cfg//");
-    EXPECT_EQ(SettingsFilePath(), "/var/cfg/Tesklet.INI");
-  }
-}
-
-TEST(SettingsFilePath, WithoutAnAbsoluteXdgConfigHomeTheHomeConfigFolderServes) {
-  ScopedEnv home("HOME", "/home/someone/");
-  {
-    ScopedEnv xdg("XDG_CONFIG_HOME", std::nullopt);
-    EXPECT_EQ(SettingsFilePath(), "/home/someone/.config/Tesklet.INI");
-  }
-  {
-    ScopedEnv xdg("XDG_CONFIG_HOME", "");
-    EXPECT_EQ(SettingsFilePath(), "/home/someone/.config/Tesklet.INI");
-  }
-  {
-    // A relative value would depend on the current folder, which the file dialogs move.
-    ScopedEnv xdg("XDG_CONFIG_HOME", "cfg");
-    EXPECT_EQ(SettingsFilePath(), "/home/someone/.config/Tesklet.INI");
-  }
-}
-
-TEST(SettingsFilePath, RootAsHomeGivesNoDoubleSlash) {
-  ScopedEnv home("HOME", "/");
-  ScopedEnv xdg("XDG_CONFIG_HOME", std::nullopt);
-  EXPECT_EQ(SettingsFilePath(), "/.config/Tesklet.INI");
 }
 
 }  // namespace

@@ -149,27 +149,13 @@ TEST_F(PictureFileLoading, JpegBaselineAndProgressiveLoadWithinTolerance) {
   }
 }
 
-TEST_F(PictureFileLoading, JpegGreyscaleLoadsAsGrey) {
-  QImage grey(24, 16, QImage::Format_Grayscale8);
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 24; ++x) grey.setPixel(x, y, qRgb(20 + 8 * x, 20 + 8 * x, 20 + 8 * x));
-  const QString path = folder_.Path("grey.jpg");
-  test::WriteWithQt(grey, path, "jpeg", [](QImageWriter& w) { w.setQuality(100); });
-  const Picture p = LoadPictureFile(path.toStdString(), kGreen);
-  EXPECT_TRUE(PixelsMatch(p, 24, 16, [](int x, int) { return Packed(20 + 8 * x, 20 + 8 * x, 20 + 8 * x); }, 2));
-  for (int32_t v : p.Pixels()) {
-    EXPECT_EQ(v & 0xFF, (v >> 8) & 0xFF);
-    EXPECT_EQ(v & 0xFF, (v >> 16) & 0xFF);
-  }
-}
-
 // Flat 8 x 8 blocks decode exactly, so these files are checked to the level.
 std::array<uint8_t, 4> BlockValues(int bx, int by) {
   return {static_cast<uint8_t>(30 + 60 * bx), static_cast<uint8_t>(250 - 70 * by), static_cast<uint8_t>(90 + 40 * (bx + by)),
           static_cast<uint8_t>(255 - 50 * by)};
 }
 
-TEST_F(PictureFileLoading, JpegFlatBlocksDecodeExactlyAndOddSizesAreCropped) {
+TEST_F(PictureFileLoading, JpegGreyAndColourFlatBlocksDecodeExactlyAndOddSizesAreCropped) {
   // 19 x 10 pixels: the right and bottom blocks are only partly inside the picture.
   const Picture grey = Load("g.jpg", test::MakeFlatBlockJpeg(19, 10, 1, BlockValues));
   EXPECT_TRUE(PixelsMatch(grey, 19, 10, [](int x, int y) {

@@ -19,6 +19,13 @@ TEST(Picture, PointOutsideIsMinusOneAndPSetOutsideIsDropped) {
   int nines = 0;
   for (int v : p.Pixels()) nines += v == 9;
   EXPECT_EQ(nines, 0);
+  // An empty picture answers outside everywhere.
+  Picture empty;
+  EXPECT_TRUE(empty.Empty());
+  EXPECT_EQ(empty.Point(0, 0), -1);
+  empty.PSet(0, 0, 1);
+  empty.FillBox(0, 0, 3, 3, 1);
+  EXPECT_TRUE(empty.Pixels().empty());
 }
 
 TEST(Picture, FillBoxIncludesBothCornersAndClips) {
@@ -46,15 +53,6 @@ TEST(Picture, BackColorErasesAndSetPictureLaysAtTopLeft) {
   EXPECT_EQ(board.Point(3, 0), 0x00FF00);  // beyond the tile: background
   EXPECT_EQ(board.Width(), 4);
   EXPECT_EQ(board.Height(), 3);
-}
-
-TEST(Picture, EmptyPictureAnswersOutsideEverywhere) {
-  Picture p;
-  EXPECT_TRUE(p.Empty());
-  EXPECT_EQ(p.Point(0, 0), -1);
-  p.PSet(0, 0, 1);
-  p.FillBox(0, 0, 3, 3, 1);
-  EXPECT_TRUE(p.Pixels().empty());
 }
 
 }  // namespace

@@ -51,10 +51,7 @@ class ConsoleFieldsTest : public QObject {
   void init();
   void cleanup();
   void AHalfGoesToTheEvenNeighbourAndMarksTheGrid();
-  void TheSameNumberAgainDoesNotMarkTheGrid();
-  void TooFewPartsAreRaisedToTheLowerBound();
-  void TooManyPartsAreLoweredToTheUpperBound();
-  void AnEmptyRadiusBecomesThreeWithTheMessage();
+  void OutOfRangeValuesShowTheBoundWithTheMessage();
   void FadeWidthAndRadiusNeverMarkTheGrid();
   void LeavingAnUntouchedBoxChecksItToo();
   void SwitchingToAnotherWindowIsNotLeavingTheBox();
@@ -84,43 +81,32 @@ void ConsoleFieldsTest::AHalfGoesToTheEvenNeighbourAndMarksTheGrid() {
   QVERIFY(run_->state().settings.NeedToRedrawGrid);
   QVERIFY(run_->ui.Events().empty());
 
+  // The same number again does not mark the grid.
+  run_->state().settings.NeedToRedrawGrid = false;
   TypeAndLeave(*run_, "NumPieces", "8.5");
   QCOMPARE(run_->Control<QLineEdit>("NumPieces")->text(), QString("8"));
-}
-
-void ConsoleFieldsTest::TheSameNumberAgainDoesNotMarkTheGrid() {
-  TypeAndLeave(*run_, "NumPieces", "12.4");
-  QCOMPARE(run_->Control<QLineEdit>("NumPieces")->text(), QString("12"));
   QVERIFY(!run_->state().settings.NeedToRedrawGrid);
 }
 
-void ConsoleFieldsTest::TooFewPartsAreRaisedToTheLowerBound() {
-  TypeAndLeave(*run_, "NumPieces", "5");
-  ExpectRangeMessage(run_->ui, "Value must be between 6 and 99!", kPiecesTitle);
-  QCOMPARE(run_->Control<QLineEdit>("NumPieces")->text(), QString("6"));
-  // The box shows the bound, but the program keeps the number it had.
+// The beep and the range message, and the box shows the bound, but the program keeps
+// the number it had. The radius's upper bound is half the diagonal of the 793 x 573
+// board: 489.17737...
+void ConsoleFieldsTest::OutOfRangeValuesShowTheBoundWithTheMessage() {
+  const struct {
+    const char *field, *typed, *next, *bounds, *title, *shown;
+  } cases[] = {{"NumPieces", "5", "FadeWidth", "6 and 99", kPiecesTitle, "6"},
+               {"NumPieces", "99.6", "SmallestRadius", "6 and 99", kPiecesTitle, "99"},
+               {"SmallestRadius", "", "FadeWidth", "3 and 489.1774", kRadiusTitle, "3"},
+               {"FadeWidth", "600", "NumPieces", "3 and 489.1774", kFadeTitle, "489"}};
+  for (const auto& c : cases) {
+    run_->ui.Clear();
+    TypeAndLeave(*run_, c.field, c.typed, c.next);
+    ExpectRangeMessage(run_->ui, QString("Value must be between %1!").arg(c.bounds), c.title);
+    QCOMPARE(run_->Control<QLineEdit>(c.field)->text(), QString(c.shown));
+  }
   QCOMPARE(run_->state().engine.EngineNumPieces, 12);
-  QVERIFY(!run_->state().settings.NeedToRedrawGrid);
-}
-
-void ConsoleFieldsTest::TooManyPartsAreLoweredToTheUpperBound() {
-  TypeAndLeave(*run_, "NumPieces", "99.6", "SmallestRadius");
-  ExpectRangeMessage(run_->ui, "Value must be between 6 and 99!", kPiecesTitle);
-  QCOMPARE(run_->Control<QLineEdit>("NumPieces")->text(), QString("99"));
-  QCOMPARE(run_->state().engine.EngineNumPieces, 12);
-}
-
-void ConsoleFieldsTest::AnEmptyRadiusBecomesThreeWithTheMessage() {
-  TypeAndLeave(*run_, "SmallestRadius", "");
-  // The upper bound is half the diagonal of the 793 x 573 board: 489.17737...
-  ExpectRangeMessage(run_->ui, "Value must be between 3 and 489.1774!", kRadiusTitle);
-  QCOMPARE(run_->Control<QLineEdit>("SmallestRadius")->text(), QString("3"));
   QCOMPARE(run_->state().engine.EngineSmallestRadius, 15);
-
-  run_->ui.Clear();
-  TypeAndLeave(*run_, "FadeWidth", "600", "NumPieces");
-  ExpectRangeMessage(run_->ui, "Value must be between 3 and 489.1774!", kFadeTitle);
-  QCOMPARE(run_->Control<QLineEdit>("FadeWidth")->text(), QString("489"));
+  QVERIFY(!run_->state().settings.NeedToRedrawGrid);
 }
 
 void ConsoleFieldsTest::FadeWidthAndRadiusNeverMarkTheGrid() {

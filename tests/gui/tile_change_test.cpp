@@ -60,13 +60,12 @@ class TileChangeTest : public QObject {
  private slots:
   void init();
   void cleanup();
-  void TheDialogAsksForAnImageFile();
+  void TheDialogAsksForAnImageFileAndCancelledChangesNothing();
   void EveryFormatIsSquaredAndLaidOutAsTheNewGrid_data();
   void EveryFormatIsSquaredAndLaidOutAsTheNewGrid();
   void ASquareTileIsUsedAsItIs();
   void ATileOfTheWrongSizeIsRefusedWithItsMessage();
   void AFileThatIsNotAPictureChangesNothing();
-  void ACancelledDialogChangesNothingAndShowsNothing();
 
  private:
   std::unique_ptr<GuiRun> run_;
@@ -82,7 +81,10 @@ void TileChangeTest::init() {
 
 void TileChangeTest::cleanup() { run_.reset(); }
 
-void TileChangeTest::TheDialogAsksForAnImageFile() {
+void TileChangeTest::TheDialogAsksForAnImageFileAndCancelledChangesNothing() {
+  const ConsoleModel console = run_->state().console;
+  const SettingsMirror settings = run_->state().settings;
+  const Picture grid = run_->state().Workspace1;
   ChooseTile(*run_, std::nullopt);
   QCOMPARE(run_->dialogs.requests.size(), size_t{1});
   const FileDialogRequest& request = run_->dialogs.requests[0];
@@ -91,6 +93,12 @@ void TileChangeTest::TheDialogAsksForAnImageFile() {
   QCOMPARE(request.filter, std::string("Image files (*.bmp *.jpg *.tif *.gif)"));
   QCOMPARE(request.initialName, *run_ / "Tiles/Basic.bmp");
   QCOMPARE(request.defaultSuffix, std::string("bmp"));
+  // The dialog was cancelled: nothing shows and nothing changes.
+  QVERIFY(run_->ui.Events().empty());
+  QCOMPARE(run_->state().console, console);
+  QCOMPARE(run_->state().settings, settings);
+  QCOMPARE(run_->state().Workspace1, grid);
+  QVERIFY(!run_->desktop().Progress());
 }
 
 void TileChangeTest::EveryFormatIsSquaredAndLaidOutAsTheNewGrid_data() {
@@ -195,18 +203,6 @@ void TileChangeTest::AFileThatIsNotAPictureChangesNothing() {
   QCOMPARE(run_->Control<QLineEdit>("TileFile")->text().toStdString(), *run_ / "Tiles/Basic.bmp");
   QCOMPARE(run_->state().Workspace1, grid);
   QVERIFY(!run_->state().settings.NeedToRedrawGrid);
-}
-
-void TileChangeTest::ACancelledDialogChangesNothingAndShowsNothing() {
-  const ConsoleModel console = run_->state().console;
-  const SettingsMirror settings = run_->state().settings;
-  const Picture grid = run_->state().Workspace1;
-  ChooseTile(*run_, std::nullopt);
-  QVERIFY(run_->ui.Events().empty());
-  QCOMPARE(run_->state().console, console);
-  QCOMPARE(run_->state().settings, settings);
-  QCOMPARE(run_->state().Workspace1, grid);
-  QVERIFY(!run_->desktop().Progress());
 }
 
 }  // namespace marvane::guitest

@@ -69,11 +69,14 @@ Chroma SpotBody(const Picture& surface, double x, double y, int32_t width, int32
   const int32_t j = IntDownToLong(fy);
   if (i == INT32_MAX || j == INT32_MAX) RaiseOverflow();  // i + 1 must stay a Long
 
+  // The second weights are the exact fractional parts of fx and fy. fx + 1 stays a
+  // double, where it is exact: rounding it to a float would drop the fraction's last
+  // bits wherever fx is below 1 or just below a power of two.
   const float ax0 = ToSingle(1.0 - ToSingle(static_cast<double>(fx) - i));
-  const float fx1 = ToSingle(fx + 1.0);
+  const double fx1 = fx + 1.0;
   const float ax1 = ToSingle(fx1 - IntDown(fx1));
   const float ay0 = ToSingle(1.0 - ToSingle(static_cast<double>(fy) - j));
-  const float fy1 = ToSingle(fy + 1.0);
+  const double fy1 = fy + 1.0;
   const float ay1 = ToSingle(fy1 - IntDown(fy1));
 
   Chroma result;

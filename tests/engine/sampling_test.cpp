@@ -73,6 +73,28 @@ TEST(Spot, BilinearBetweenNeighbours) {
   EXPECT_EQ(c.Blue, 7.0f);
 }
 
+// The second weight is the exact fraction of the coordinate, never the fraction of a
+// float rounded after adding 1.
+TEST(Spot, SecondWeightIsTheExactFraction) {
+  RecordingUi ui;
+  // 0.1 is the float 0.100000001490116 and its own fraction; the first weight is the
+  // float nearest 0.9. Reds 91 and 106 give 81.9 + 10.6 = 92.5 to the float, a tie that
+  // goes to the even level 92 (a weight rounded through 1.1 gives 92.5000076, level 93).
+  Picture tie(2, 1, 0);
+  tie.PSet(0, 0, Rgb(91, 0, 0));
+  tie.PSet(1, 0, Rgb(106, 0, 0));
+  const Chroma c = Spot(ui, tie, 0.1, 0, 2, 1);
+  EXPECT_EQ(c.Red, 92.5f);
+  EXPECT_EQ(c.Value, Rgb(92, 0, 0));
+  // 255.075 is the float 16716595 / 65536 = 255.0749969482421875; with red 0 at 255 and
+  // red 1 at 0 (wrapped), the red is the second weight itself, across and down.
+  Picture row(256, 1, 0), column(1, 256, 0);
+  row.PSet(0, 0, Rgb(1, 0, 0));
+  column.PSet(0, 0, Rgb(1, 0, 0));
+  EXPECT_EQ(Spot(ui, row, 255.075, 0, 256, 1).Red, 0.0749969482421875f);
+  EXPECT_EQ(Spot(ui, column, 0, 255.075, 1, 256).Red, 0.0749969482421875f);
+}
+
 TEST(Spot, WrapsAtThePeriod) {
   RecordingUi ui;
   const Picture p = Ramp();

@@ -11,7 +11,9 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -53,6 +55,35 @@ inline void BecomeOrdinaryUser() {
   if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(121);
 }
 
+// A copy of `program` that an ordinary user can run wherever the checkout lives: a build
+// under /root (mode 700) cannot be reached by that user, so root's runs use copies in a
+// world-readable folder of their own, made once and removed when the tests end.
+inline std::string ReachableByOrdinaryUser(const std::string& program) {
+  if (::getuid() != 0) return program;
+  struct Copies {
+    std::filesystem::path folder;
+    std::map<std::string, std::string> made;
+    ~Copies() {
+      std::error_code ec;
+      if (!folder.empty()) std::filesystem::remove_all(folder, ec);
+    }
+  };
+  static Copies copies;
+  if (copies.folder.empty()) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "marvane-programs-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()) || ::chmod(pattern.c_str(), 0755) != 0) std::abort();
+    copies.folder = pattern;
+  }
+  auto& copy = copies.made[program];
+  if (copy.empty()) {
+    const auto target = copies.folder / std::filesystem::path(program).filename();
+    std::filesystem::copy_file(program, target, std::filesystem::copy_options::overwrite_existing);
+    ::chmod(target.c_str(), 0755);
+    copy = target.string();
+  }
+  return copy;
+}
+
 // Runs `work` in a forked copy of this process. Its text result comes back as the
 // report; the peak is measured inside the child, from its own high-water mark before
 // and after the work, so what the test program held before does not count.
@@ -92,8 +123,11 @@ inline ChildRun RunInChild(const std::function<std::string()>& work, bool asOrdi
 // Runs `program` with `args` in `folder`, stdin empty and stdout dropped, through the
 // peak-memory runner; the report is what it printed on stderr, the peak its own peak
 // resident memory.
-inline ChildRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+inline ChildRun RunProgram(const std::string& programPath, const std::vector<std::string>& args,
                            const std::string& folder, bool asOrdinaryUser = false) {
+  const std::string program = asOrdinaryUser ? ReachableByOrdinaryUser(programPath) : programPath;
+  const std::string runner =
+      asOrdinaryUser ? ReachableByOrdinaryUser(MARVANE_PEAK_MEMORY_RUNNER) : MARVANE_PEAK_MEMORY_RUNNER;
   int errFds[2], peakFds[2];
   if (::pipe(errFds) != 0 || ::pipe(peakFds) != 0) std::abort();
   const pid_t pid = ::fork();
@@ -107,7 +141,6 @@ inline ChildRun RunProgram(const std::string& program, const std::vector<std::st
     ::dup2(peakFds[1], 3);
     if (asOrdinaryUser) BecomeOrdinaryUser();
     if (::chdir(folder.c_str()) != 0) ::_exit(122);
-    const std::string runner = MARVANE_PEAK_MEMORY_RUNNER;
     std::vector<char*> argv{const_cast<char*>(runner.c_str()), const_cast<char*>(program.c_str())};
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);

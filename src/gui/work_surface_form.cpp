@@ -24,16 +24,24 @@ WorkSurfaceForm::WorkSurfaceForm(const QString& name, const QString& caption, co
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(scroll);
+  FitToPicture();
+}
+
+void WorkSurfaceForm::FitToPicture() {
   // As large as the picture, unless the screen is smaller: then it scrolls.
-  QSize size = surface_->size();
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    size = size.boundedTo(screen->availableSize() * 9 / 10);
-  resize(size);
+  fittedTo_ = surface_->size();
+  QSize size = fittedTo_;
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  if (screen) size = size.boundedTo(screen->availableSize() * 9 / 10);
+  resize(size.expandedTo(QSize(1, 1)));
 }
 
 void WorkSurfaceForm::Refresh() {
-  // A hidden window only takes the picture's size; it paints when it is shown.
+  // A hidden window only takes the picture's size; it paints when it is shown. The
+  // window follows the picture only when the picture's size changes, so a size the
+  // user gave it stays while the same picture is redrawn.
   surface_->Refresh();
+  if (surface_->size() != fittedTo_) FitToPicture();
 }
 
 void WorkSurfaceForm::closeEvent(QCloseEvent* event) {

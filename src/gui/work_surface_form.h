@@ -1,6 +1,7 @@
 #pragma once
 // A window that shows one of the program's large pictures: the two work surfaces (whose
 // drawing area is the board) and the full-size final image.
+#include <QSize>
 #include <QWidget>
 
 namespace marvane {
@@ -23,7 +24,10 @@ class WorkSurfaceForm : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void FitToPicture();
+
   PictureView* surface_;
+  QSize fittedTo_;  // the picture size the window was last fitted to
 };
 
 }  // namespace marvane

@@ -24,11 +24,13 @@ WorkSurfaceForm::WorkSurfaceForm(const QString& name, const QString& caption, co
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(scroll);
-  FitToPicture();
 }
 
 void WorkSurfaceForm::FitToPicture() {
-  // As large as the picture, unless the screen is smaller: then it scrolls.
+  // As large as the picture, unless the screen is smaller: then it scrolls. Only a
+  // window on screen is fitted: a size given to a hidden window does not survive its
+  // being shown on every platform, so a hidden one is fitted when it is shown.
+  if (!isVisible() || surface_->size() == fittedTo_) return;
   fittedTo_ = surface_->size();
   QSize size = fittedTo_;
   const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
@@ -37,11 +39,15 @@ void WorkSurfaceForm::FitToPicture() {
 }
 
 void WorkSurfaceForm::Refresh() {
-  // A hidden window only takes the picture's size; it paints when it is shown. The
-  // window follows the picture only when the picture's size changes, so a size the
+  // The window follows the picture only when the picture's size changes, so a size the
   // user gave it stays while the same picture is redrawn.
   surface_->Refresh();
-  if (surface_->size() != fittedTo_) FitToPicture();
+  FitToPicture();
+}
+
+void WorkSurfaceForm::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  FitToPicture();
 }
 
 void WorkSurfaceForm::closeEvent(QCloseEvent* event) {

@@ -22,12 +22,13 @@ class WorkSurfaceForm : public QWidget {
   // Closing the window only puts it away: the picture it holds (the tile grid on the
   // first work surface) is still needed, and the pipeline shows the window again.
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void FitToPicture();
 
   PictureView* surface_;
-  QSize fittedTo_;  // the picture size the window was last fitted to
+  QSize fittedTo_;  // the picture size the window was last fitted to on screen
 };
 
 }  // namespace marvane

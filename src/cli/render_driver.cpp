@@ -335,7 +335,7 @@ void Render(const RenderOptions& o, std::ostream& err, bool terminal) {
   const Clock::time_point saveStart = Clock::now();
   WriteFiles(o, s);
   times.save = MillisecondsSince(saveStart);
-  if (!o.quiet) PrintSummary(err, o, s, meanColour, times, used, colourSource);
+  if (o.verbose && !o.quiet) PrintSummary(err, o, s, meanColour, times, used, colourSource);
 }
 
 uint64_t ClockSeed() {

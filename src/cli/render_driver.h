@@ -23,7 +23,7 @@ namespace marvane {
 // RenderFailure. The benchmarks start from here too.
 void SetUpRenderState(const RenderOptions& options, AppState& s);
 
-// The whole render. Prints the summary (unless quiet) and every error on `err`, the
+// The whole render. Prints the summary (when verbose) and every error on `err`, the
 // progress line only when `terminal` says `err` is one. Returns the exit status; on any
 // error no file has been written or changed.
 int RunRender(const RenderOptions& options, std::ostream& err, bool terminal);

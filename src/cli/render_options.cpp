@@ -207,7 +207,9 @@ ParsedCommandLine ParseRenderCommandLine(int argc, const char* const* argv, std:
                          ->type_name("N");
   app.add_flag("--sequential", o.sequential,
                "Run the desktop's slice-by-slice pipeline instead of the fast path");
-  app.add_flag("-q,--quiet", o.quiet, "Print nothing but errors");
+  app.add_flag("-q,--quiet", o.quiet, "Print nothing but errors: no progress line, no warning");
+  app.add_flag("-v,--verbose", o.verbose,
+               "Print a summary: the board, the tile colour and the seed it was sampled with, the times");
 
   const auto usageHint = [&err] {
     err << kRenderProgramName << ": run with --help for the flags\n";

@@ -60,6 +60,7 @@ struct RenderOptions {
   std::optional<double> threads;                 // --threads (none: every core)
   bool sequential = false;                       // --sequential
   bool quiet = false;                            // -q, --quiet
+  bool verbose = false;                          // -v, --verbose
 };
 
 // What reading the command line came to: either options to render with, or an exit

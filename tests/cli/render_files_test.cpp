@@ -77,7 +77,7 @@ TEST_F(RenderTest, TheSeedRepeatsARenderAndAGivenColourNeedsNone) {
   // The given colour is not the sampled one: the hue offset differs.
   EXPECT_FALSE(Bytes("a.bmp") == Bytes("c.bmp"));
   // Without a seed the summary names the one the clock gave, and it repeats the render.
-  const RenderRun r = Run({"--tile", "tile.bmp", "--board", "64x48", "-o", "e.bmp"});
+  const RenderRun r = Run({"--tile", "tile.bmp", "--board", "64x48", "-o", "e.bmp", "-v"});
   ASSERT_EQ(r.status, 0);
   const size_t at = r.err.find("--seed ");
   ASSERT_NE(at, std::string::npos) << r.err;
@@ -103,7 +103,7 @@ TEST_F(RenderTest, ASavedGridGivesWhatTheBuiltGridGave) {
   EXPECT_TRUE(Bytes("built.bmp") == Bytes("loaded-seq.bmp"));
   // Without a given colour it is sampled from the grid, as start-up samples TileGrid.bmp.
   const RenderRun r = Run({"--tile", "tile.bmp", "--board", "101x77", "--grid", "built/grid.bmp", "--seed", "8",
-                           "-o", "sampled.bmp"});
+                           "-o", "sampled.bmp", "-v"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("(sampled from the grid, --seed 8)"), std::string::npos) << r.err;
   EXPECT_EQ(r.err.find("square "), std::string::npos) << r.err;  // no squaring, no grid stage

@@ -277,7 +277,7 @@ TEST_F(RenderTest, WithoutArgumentsTheTileIsAsked) {
 TEST_F(RenderTest, TheSummaryNamesTheBoardTheSpiralTheColourAndTheStages) {
   Tile(40, 40);
   const RenderRun r = Run({"--tile", "tile.bmp", "--board", "64x48", "--seed", "3", "--tile-color", "10.5,20,30",
-                           "--threads", "2"});
+                           "--threads", "2", "-v"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(Exists("Final.bmp"));  // the default name, in the current folder
   EXPECT_NE(r.err.find(kP + "board 64x48, N 12, R0 15, grid cell T 20\n"), std::string::npos) << r.err;
@@ -289,18 +289,20 @@ TEST_F(RenderTest, TheSummaryNamesTheBoardTheSpiralTheColourAndTheStages) {
   EXPECT_EQ(r.out, "");
   // The mode is the one asked for (so the comparisons of the two modes compare two).
   const RenderRun seq = Run({"--tile", "tile.bmp", "--board", "64x48", "--seed", "3", "--sequential",
-                             "--threads", "2"});
+                             "--threads", "2", "-v"});
   ASSERT_EQ(seq.status, 0) << seq.err;
   EXPECT_NE(seq.err.find("(sequential)"), std::string::npos) << seq.err;
   EXPECT_EQ(seq.err.find("fast path"), std::string::npos) << seq.err;
 }
 
-TEST_F(RenderTest, QuietPrintsNothing) {
+TEST_F(RenderTest, ARenderPrintsNothingItWasNotAskedFor) {
   Tile(40, 40);
-  const RenderRun r = Run({"--tile", "tile.bmp", "--board", "64x48", "-q"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.out, "");
+  for (const char* quiet : {"-q", "--threads=1"}) {
+    const RenderRun r = Run({"--tile", "tile.bmp", "--board", "64x48", quiet});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "") << quiet;
+    EXPECT_EQ(r.out, "") << quiet;
+  }
 }
 
 }  // namespace

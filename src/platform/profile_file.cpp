@@ -247,11 +247,7 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key,
     if (lines_.back().ending.empty()) lines_.back().ending = newline_;
     if (!Trim(lines_.back().text).empty()) lines_.push_back(Line{"", newline_});
   }
-  // Built by appending: GCC 12 at -O3 warns wrongly about "[" + std::string(...).
-  std::string header;
-  header.reserve(section.size() + 2);
-  header.append("[").append(section).append("]");
-  lines_.push_back(Line{std::move(header), newline_});
+  lines_.push_back(Line{"[" + std::string(section) + "]", newline_});
   lines_.push_back(Line{std::move(keyLine), newline_});
 }
 

@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <tuple>
+
+#include "colour/spectrum.h"
+#include "engine/engine_state.h"
+#include "engine/final_colour.h"
+#include "engine/geometry.h"
+#include "platform/picture.h"
+#include "platform/run_time_error.h"
+#include "platform/ui.h"
+
+using namespace marvane;
+
+static int32_t Rgb(int r, int g, int b) { return r + 256 * g + 65536 * b; }
+
+TEST(SpiralGeometry, TheBoardTheRingsThePiecesTheAnglesAndTheCentreBrightness) {
+  const struct { int w, h, cx, cy; float outer, diagonal; } boards[] = {
+      {640, 480, 320, 240, 400, 800}, {793, 573, 396, 286, 495.625f, 978.354736f},  // 396.5 and 286.5 go down
+      {643, 5, 322, 2, 401.875f, 643.019470f}, {0, 0, 0, 0, 0, 0}};  // 321.5 goes up, and an empty surface
+  for (const auto& r : boards) {
+    BoardConstants b;
+    SetBoardConstants(Picture(r.w, r.h), b);
+    EXPECT_EQ(std::tuple(b.BoardWidth, b.BoardHeight, b.BoardLeft, b.BoardRight, b.BoardTop, b.BoardBottom, b.CenterX,
+                         b.CenterY, b.OuterRadius, b.BoardDiagonal, b.HalfDiagonal),
+              std::tuple(r.w, r.h, 0, r.w - 1, 0, r.h - 1, r.cx, r.cy, r.outer, r.diagonal, r.diagonal / 2)) << r.w;
+  }
+  const struct { int n; double q; float width; int cell; } rows[] = {
+      {6, 0.36625038, 418.879059f, 418}, {12, 0.59583293, 209.439529f, 209}, {50, 0.88198416, 50.265488f, 50},
+      {99, 0.93851553, 25.3866100f, 25}};
+  SpiralConstants s;
+  for (const auto& r : rows) {
+    SetSpiralGeometry(r.n, 15, 400.0f, s);
+    EXPECT_NEAR(s.RingRatio, r.q, 5e-9) << r.n;
+    EXPECT_EQ(std::tuple(s.OuterPieceWidth, GridTileFloorOf(s.OuterPieceWidth)), std::tuple(r.width, r.cell));
+  }
+  SetSpiralGeometry(50, 15, 400.0f, s);
+  EXPECT_NEAR(s.InvLogRatio, 7.96298, 5e-6);
+  EXPECT_EQ(std::tuple(s.PartsPerRadian, s.InnerRadiusReal, s.InvRadialSpan, s.LogInnerRadius, s.OuterPixelAngle),
+            std::tuple(7.9577465f, 15.0, 1.0 / 385, std::log(15.0), std::atan(1.0 / 400)));
+  EXPECT_THROW(SetSpiralGeometry(12, 400, 400.0f, s), RunTimeError);  // R0 may reach the outer radius on 640 x 480
+  const double q = 1.5707965, h = 3.141593, e = std::atan(1.0), angles[][3] = {
+      {1, 0, 0}, {0, 1, q}, {-1, 0, h}, {0, -1, -q}, {0, 0, q}, {1, 1, e}, {-1, -1, h + e}, {-1, 1, h - e}};
+  for (const auto& r : angles) EXPECT_DOUBLE_EQ(AngleOf(r[0], r[1]), r[2]) << r[0] << ", " << r[1];
+  EXPECT_NEAR(LightFactor(0, 1), 0.72747f, 1e-6);  // the brightness factor of the centre colour
+  EXPECT_EQ(LightFactor(18.539, 1), 0.99999994f);  // not quite 1: 0.013 a is a float
+  EXPECT_NEAR(LightFactor(100, 2), 2 * 3.39677f, 2e-5);
+}
+
+TEST(FinalColour, DrawnWhereTheSpiralPutsEachPixelRecolouredAlongTheSpectrumAndInBrightnessAndFaded) {
+  // 640 x 1000: centre (320, 500) and outer radius 400; N = 49 gives cells of 51, and R0 is 90.
+  EngineState st;
+  SetBoardConstants(640, 1000, st.board);
+  st.EngineNumPieces = 49, st.EngineSmallestRadius = 90, st.GridTileSize = 51;
+  SetSpiralGeometry(st);
+  constexpr int32_t kBack = 0x010203;  // the pictures' background: nothing drawn
+  Picture finalImage(640, 1000, kBack), thumbnail(160, 250, kBack), cell(51, 51);
+  for (int y = 0; y < 51; ++y)
+    for (int x = 0; x < 51; ++x) cell.PSet(x, y, Rgb(x, y, 9));  // red is the column, green the row
+  // Ring coordinates 0.172, 0.822, 6.232 at r = 92, 100, 200: 8.80, 42.17, 11.87 across (+ 25.5, folded). A quarter,
+  // half, three quarter and nearly full turn clockwise from up: 12.82, 25.65, 38.47, 47.29 along (+ 25.5, folded).
+  const int cells[][3] = {{420, 500, Rgb(38, 17, 9)}, {320, 600, Rgb(0, 17, 9)}, {120, 500, Rgb(13, 37, 9)},
+                          {319, 400, Rgb(22, 17, 9)}, {412, 500, Rgb(38, 34, 9)}, {411, 500, kBack}};  // R0 + 1: left
+  RecordingUi ui;
+  for (const auto& r : cells) {
+    DrawFinalPixel(ui, cell, st, ReadySpectrum(), 0, 1.0f, r[0], r[1], finalImage, thumbnail);
+    EXPECT_EQ(std::tuple(finalImage.Point(r[0], r[1]), thumbnail.Point(r[0] / 4, r[1] / 4)), std::tuple(r[2], r[2]));
+  }
+  DrawFinalPixel(ui, cell, st, ReadySpectrum(), 0, 0.25f, 500, 500, finalImage, thumbnail);  // the thumbnail only
+  EXPECT_EQ(std::tuple(finalImage.Point(500, 500), thumbnail.Point(125, 125) != kBack), std::tuple(kBack, true));
+  st.CenterColor = ExtendedFrom(Chroma{75, 75, 255, Rgb(75, 75, 255)});
+  const Chroma base{255, 165, 75, Rgb(255, 165, 75), true, true};  // painted: spectrum entry 40
+  const struct { int r, tone; float hue, shift, light, fade; int32_t colour; } rows[] = {  // straight below the centre
+      {150, 0, 0, 0, 0, 300, Rgb(255, 165, 75)},    // no colour setting: passed through, fade band and all
+      {200, 5, -5, 0, 0, 3, Rgb(255, 165, 75)},     // tone and hue offset cancel
+      {245, 0, 0, 0.1f, 0, 3, Rgb(255, 196, 75)},   // f = 0.5: 426 x 0.1 x 0.5 = 21.3 on, entry 61
+      {245, 0, 0, 0, -0.5f, 3, Rgb(191, 124, 56)},  // m = -0.25: each component x 0.75
+      {245, 0, 0, 0, 0.5f, 3, Rgb(255, 188, 120)},  // m = 0.25: a quarter of the way to white
+      {400, 0, 0, 0, -1, 3, 0}, {400, 0, 0, 0, 1, 3, Rgb(255, 255, 255)},  // f = 1: black and white
+      {100, 5, -5, 0, 0, 20, Rgb(165, 120, 165)},   // halfway through the band: half of each
+      {92, 5, -5, 0, 0, 60, Rgb(75, 75, 255)}, {90, 0, 0, 0.5f, 0, 3, Rgb(75, 75, 255)},  // ramps of 0.0027 and 0
+      {89, 0, 0, 0.5f, 0, 3, kBack}};               // inside R0 nothing is drawn
+  for (const auto& r : rows)
+    for (const float fraction : {1.0f, 0.25f}) {
+      st.TileHueOffset = r.hue, st.SpectrumShift = r.shift, st.BrightnessShift = r.light, st.EngineFadeWidth = r.fade;
+      finalImage.Cls(), thumbnail.Cls();
+      Chroma out{0, 0, 0, kBack};
+      PaintFinalPixel(ui, st, ReadySpectrum(), r.tone, fraction, 320, 500 + r.r, base, out, finalImage, thumbnail);
+      EXPECT_EQ(std::tuple(out.Value, finalImage.Point(320, 500 + r.r), thumbnail.Point(80, (500 + r.r) / 4)),
+                std::tuple(r.colour, fraction == 1 ? r.colour : kBack, r.colour)) << r.r << " at " << fraction;
+    }
+}

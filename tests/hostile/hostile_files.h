@@ -1,7 +1,7 @@
 #pragma once
-// The hostile tile files: each is made in a folder by the test itself, byte by byte,
-// with the reason the loader must give for refusing it.
+// The hostile tile files, each with the reason the loader must give for refusing it.
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -10,14 +10,14 @@ namespace marvane::testing {
 struct HostileFile {
   std::string caseName;  // for the test's name
   std::string fileName;  // the name it is given in the folder
-  // Makes it at the path.
-  std::function<void(const std::string& path)> make;
+  std::function<void(const std::string& path)> make;  // makes it at the path
   // What the refusal must say, after "Cannot read the picture file "...": ".
   std::string reason;
   // A file that only an ordinary user cannot read: root reads every file, so the test
   // takes the ordinary user's place for it.
   bool unreadable = false;
 };
+inline void PrintTo(const HostileFile& file, std::ostream* out) { *out << file.caseName; }
 
 std::vector<HostileFile> HostileFiles();
 

@@ -1,28 +1,23 @@
 #pragma once
-// For tests that load pictures: a temporary folder in Qt's terms, and a pixel-by-pixel
-// comparison that names the first pixel that differs.
+// For tests that load pictures: a temporary folder, and a pixel-by-pixel comparison.
 #include <QString>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
-#include <string>
 
 #include "platform/picture.h"
 
 namespace marvane::test {
 
-struct TempFolder {
-  QString Path(const QString& name) const { return dir.filePath(name); }
+struct TempFolder : QTemporaryDir {
+  QString Path(const QString& name) const { return filePath(name); }
   std::string StdPath(const QString& name) const { return Path(name).toStdString(); }
-  QString Root() const { return dir.path(); }
-  QTemporaryDir dir;
+  QString Root() const { return path(); }
 };
 
-// Whether `picture` is width x height and every channel of every pixel lies within
-// `tolerance` levels of `expected(x, y)` (a packed colour).
+// Whether `picture` is width x height, every channel within `tolerance` of `expected(x, y)`.
 inline ::testing::AssertionResult PixelsMatch(const Picture& picture, int width, int height,
                                               const std::function<int32_t(int x, int y)>& expected, int tolerance = 0) {
   if (picture.Width() != width || picture.Height() != height)

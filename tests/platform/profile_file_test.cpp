@@ -1,5 +1,4 @@
-// The settings file: where it lives, which line answers a look-up, which bytes a change
-// touches, and that the file on disk is replaced whole or not at all.
+// The settings file: where it lives, what a look-up finds, what a change touches, how it is saved.
 #include "platform/profile_file.h"
 
 #include <gtest/gtest.h>
@@ -23,9 +22,8 @@ const std::string kLong = "/" + std::string(4999, 'p');
 // follow the current folder, which the file dialogs move.
 TEST(SettingsFilePath, IsInAnAbsoluteXdgConfigHomeElseInTheHomeConfigFolder) {
   const std::array<std::optional<std::string>, 3> cases[] = {
-      {"/home/a", "/var/cfg//", "/var/cfg/Tesklet.INI"}, {"/home/a/", std::nullopt, "/home/a/.config/Tesklet.INI"},
-      {"/home/a/", "", "/home/a/.config/Tesklet.INI"},   {"/home/a", "cfg", "/home/a/.config/Tesklet.INI"},
-      {"/", std::nullopt, "/.config/Tesklet.INI"}};
+      {"/h", "/var/cfg//", "/var/cfg/Tesklet.INI"}, {"/h/", std::nullopt, "/h/.config/Tesklet.INI"},
+      {"/h/", "", "/h/.config/Tesklet.INI"}, {"/h", "cfg", "/h/.config/Tesklet.INI"}, {"/", {}, "/.config/Tesklet.INI"}};
   for (const auto& [home, xdg, path] : cases) {
     const ScopedEnv homeEnv("HOME", home), xdgEnv("XDG_CONFIG_HOME", xdg);
     EXPECT_EQ(SettingsFilePath(), *path) << *home << " " << xdg.value_or("(unset)");
@@ -34,27 +32,19 @@ TEST(SettingsFilePath, IsInAnAbsoluteXdgConfigHomeElseInTheHomeConfigFolder) {
 
 TEST(ProfileFileReading, TheFirstMatchingKeyOfTheFirstMatchingSectionGivesItsValue) {
   const std::pair<std::string, Lines> cases[] = {  // "DEF" where the default is expected
-      {"[FileNames]\nSaveFile=/x.bmp\n[Numbers]\nCline=-5\nFadeWidth=\nLighten=  \t\n",
-       {{"Numbers", "Turn45", "DEF"}, {"Flags", "SaveFile", "DEF"}, {"Numbers", "Cline", "-5"},
-        {"Numbers", "FadeWidth", ""}, {"Numbers", "Lighten", ""}}},
+      {"[F]\nX=/x.bmp\n[N]\nA=-5\nB=\nC=  \t\n", {{"N", "D", "DEF"}, {"G", "X", "DEF"}, {"N", "A", "-5"}, {"N", "B", ""}, {"N", "C", ""}}},
       // Names match without letter case or blanks around them, not without those inside.
       {"  [ numbers ]  \r\n FadeWidth = 60 \r\n\tCLINE\t=\t-54\t\r\n",
-       {{"NUMBERS", "fadewidth", "60"}, {"Numbers", "Cline", "-54"}, {"Num bers", "FadeWidth", "DEF"},
-        {"Numbers", "Fade Width", "DEF"}}},
-      {"FadeWidth=1\n[Flags]\nFadeWidth=2\n[Numbers]\nCline=-5\ncline=7\n[numbers]\nCline=9\nExtra=3\n",
-       {{"Numbers", "FadeWidth", "DEF"}, {"Flags", "FadeWidth", "2"}, {"Numbers", "Cline", "-5"},
-        {"Numbers", "Extra", "DEF"}}},
-      {"[Numbers]\n;Cline=1\n# Cline=2\nCline\n[Cline=3\nLighten 5\nLighten=6\n; [Flags]\nRedraw=-1\n",
-       {{"Numbers", "Cline", "DEF"}, {"Numbers", "Lighten", "6"}, {"Flags", "Redraw", "DEF"}, {"Numbers", "Redraw", "-1"}}},
+       {{"NUMBERS", "fadewidth", "60"}, {"Numbers", "Cline", "-54"}, {"Num bers", "FadeWidth", "DEF"}, {"Numbers", "Fade Width", "DEF"}}},
+      {"X=1\n[G]\nX=2\n[N]\nA=-5\na=7\n[n]\nA=9\nE=3\n", {{"N", "X", "DEF"}, {"G", "X", "2"}, {"N", "A", "-5"}, {"N", "E", "DEF"}}},
+      {"[N]\n;A=1\n# A=2\nA\n[A=3\nB 5\nB=6\n; [G]\nX=-1\n", {{"N", "A", "DEF"}, {"N", "B", "6"}, {"G", "X", "DEF"}, {"N", "X", "-1"}}},
       // Blanks and one pair of matching quotes around a value go; a NUL ends it.
-      {"[F]\nA = \"/home/a b/F.bmp\" \nB='/t.bmp'\nC=\"/x.bmp'\nD=a=b \"c\"\nE=12\0zz\n"s,
-       {{"F", "A", "/home/a b/F.bmp"}, {"F", "B", "/t.bmp"}, {"F", "C", "\"/x.bmp'"}, {"F", "D", "a=b \"c\""},
-        {"F", "E", "12"}}},
+      {"[F]\nA = \"/a b/F.bmp\" \nB='/t.bmp'\nC=\"/x.bmp'\nD=a=b \"c\"\nE=12\0zz\n"s,
+       {{"F", "A", "/a b/F.bmp"}, {"F", "B", "/t.bmp"}, {"F", "C", "\"/x.bmp'"}, {"F", "D", "a=b \"c\""}, {"F", "E", "12"}}},
       // At most 4094 bytes, never half a UTF-8 character: an "é" across the limit goes,
       // a "€" ending at it stays.
       {"[A]\nL=" + kLong + "\nE=" + std::string(4093, 'a') + "\xC3\xA9z\nF=" + std::string(4091, 'a') + "\xE2\x82\xACz\n",
-       {{"A", "L", kLong.substr(0, 4094)}, {"A", "E", std::string(4093, 'a')},
-        {"A", "F", std::string(4091, 'a') + "\xE2\x82\xAC"}}},
+       {{"A", "L", kLong.substr(0, 4094)}, {"A", "E", std::string(4093, 'a')}, {"A", "F", std::string(4091, 'a') + "\xE2\x82\xAC"}}},
   };
   for (const auto& [text, lookUps] : cases)
     for (const auto& [section, key, value] : lookUps)
@@ -63,7 +53,8 @@ TEST(ProfileFileReading, TheFirstMatchingKeyOfTheFirstMatchingSectionGivesItsVal
 }
 
 TEST(ProfileFileWriting, AChangeRewritesOrAddsOneLineAndKeepsEveryOtherByte) {
-  // The same three changes to each file. A value ends at its first CR, LF or NUL.
+  // The same changes to each file, one by one on disk and all at once in a document. A value
+  // ends at its first CR, LF or NUL.
   const Lines writes = {{"FileNames", "SaveFile", "/F.bmp\r\n[X]"}, {"FileNames", "TileFile", kLong + "\0x"s},
                         {"Numbers", "Cline", "-54\nExtra=1"}};
   const std::string fileNames = "[FileNames]\nSaveFile=/F.bmp\nTileFile=" + kLong + "\n";
@@ -81,7 +72,6 @@ TEST(ProfileFileWriting, AChangeRewritesOrAddsOneLineAndKeepsEveryOtherByte) {
   };
   const TempFolder dir;
   for (const auto& [before, after] : cases) {
-    // One by one through the file, and all at once in one document: the same bytes.
     WriteFileBytes(dir / "Tesklet.INI", before);
     ProfileFile atOnce = ProfileFile::FromText(before);
     for (const auto& [section, key, value] : writes) {
@@ -103,7 +93,8 @@ std::string WriteError(const std::string& path, const std::string& value = "2") 
   return "written";
 }
 
-TEST(ProfileFileOnDisk, WhatIsNotASmallRegularFileReadsAsEmptyAndIsNeverReplaced) {
+// What is not a small regular file reads as empty and is never replaced.
+TEST(ProfileFileOnDisk, OnlyASmallRegularFileIsReadAndAFileIsReplacedWholeOrNotAtAll) {
   const TempFolder dir;
   std::filesystem::create_directory(dir / "Folder.INI");
   ASSERT_EQ(::mkfifo((dir / "Pipe.INI").c_str(), 0600), 0);  // a plain open would wait for a writer
@@ -118,25 +109,16 @@ TEST(ProfileFileOnDisk, WhatIsNotASmallRegularFileReadsAsEmptyAndIsNeverReplaced
     EXPECT_EQ(WriteError(dir / name), "Cannot save the settings file \"" + dir / name +
                                           "\": what is there cannot be read whole (" + why + "), so it was left as it is.");
   }
-  EXPECT_EQ(ReadFileBytes(dir / "Big.INI").substr(0, 18), "[Numbers]\nCline=1\n");
   EXPECT_EQ(std::filesystem::file_size(dir / "Big.INI"), kProfileFileMaxBytes + 1);
-}
-
-TEST(ProfileFileOnDisk, SavingMakesTheFolderAndAFailedSaveKeepsTheOldFile) {
-  const TempFolder dir;
   EXPECT_EQ(WriteError(dir / "new/folder/Tesklet.INI"), "written");
   EXPECT_EQ(ReadFileBytes(dir / "new/folder/Tesklet.INI"), "[Numbers]\nCline=2\n");
-  WriteFileBytes(dir / "file", "");
-  EXPECT_EQ(GetProfileString(dir / "file/Tesklet.INI", "Numbers", "Cline", "DEF"), "DEF");
-  const std::string failed = "\": writing it failed (";
-  EXPECT_TRUE(WriteError(dir / "file/Tesklet.INI").starts_with("Cannot save the settings file \"" + dir / "file/Tesklet.INI" + failed));
-  WriteFileBytes(dir / "Tesklet.INI", "; mine\n[Numbers]\nCline=1\n");
-  const ScopedFileSizeLimit full(16);  // as on a full disk
-  const std::string error = WriteError(dir / "Tesklet.INI", "/a/rather/long/path/Final.bmp");
-  EXPECT_TRUE(error.find(failed) != std::string::npos &&
-              error.ends_with("); a file of that name that was there before is unchanged.")) << error;
-  EXPECT_EQ(ReadFileBytes(dir / "Tesklet.INI"), "; mine\n[Numbers]\nCline=1\n");
-  EXPECT_EQ(FolderListing(dir.Path()), "Tesklet.INI\nfile\nnew\n");
+  // Where no folder can be made, or on a full disk, the file stays as it was.
+  const std::string kept = "; a file of that name that was there before is unchanged.";
+  EXPECT_TRUE(WriteError(dir / "Big.INI/Tesklet.INI").ends_with("INI\": writing it failed (Not a directory)" + kept));
+  const ScopedFileSizeLimit full(16);
+  EXPECT_TRUE(WriteError(dir / "Largest.INI", "/a/rather/long/path/Final.bmp").ends_with(")" + kept));
+  EXPECT_EQ(ReadFileBytes(dir / "Largest.INI").substr(0, 18), "[Numbers]\nCline=1\n");
+  EXPECT_EQ(FolderListing(dir.Path()), "Big.INI\nFolder.INI\nLargest.INI\nPipe.INI\nnew\n");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Makes the picture files in this folder, and expected.txt, which says what each good
+"""Makes the picture files in this folder, and Expected.txt, which says what each good
 one must load as.
 
 Every file is written byte by byte from the format's published layout, so that the
@@ -7,7 +7,7 @@ loading tests do not lean on the Qt writers they would share a fault with. Run i
 anywhere with Python 3 (standard library only); the files it makes are committed, and
 running it again gives the same bytes.
 
-expected.txt has one line a good file:
+Expected.txt has one line a good file:
     name width height tolerance signature loads_from pixels...
 with the pixels row by row from the top, each the packed colour red + 256 x green +
 65536 x blue in hex, as the file must load laid over the background BACK. tolerance is
@@ -114,20 +114,20 @@ def rgb_pixel(colour, alpha=None):
 
 def make_bmps():
     for top_down in (False, True):
-        suffix = "-top-down" if top_down else ""
+        suffix = "TopDown" if top_down else ""
         for bits in (1, 4, 8):
             p = palette(1 << bits)
             data = bmp(7, 4, bits, lambda x, y: index(x, y, 1 << bits), p, top_down)
-            expect("bmp-%d%s.bmp" % (bits, suffix), data, 7, 4, lambda x, y: p[index(x, y, 1 << bits)],
+            expect("Bmp%d%s.bmp" % (bits, suffix), data, 7, 4, lambda x, y: p[index(x, y, 1 << bits)],
                    signature=2 if bits == 4 and not top_down else 0)
         data = bmp(7, 4, 24, lambda x, y: rgb_pixel(pattern)(x, y) >> 8, top_down=top_down)
-        expect("bmp-24%s.bmp" % suffix, data, 7, 4, pattern, signature=0 if top_down else 2)
+        expect("Bmp24%s.bmp" % suffix, data, 7, 4, pattern, signature=0 if top_down else 2)
         data = bmp(7, 4, 32, rgb_pixel(pattern), top_down=top_down)
-        expect("bmp-32%s.bmp" % suffix, data, 7, 4, pattern, signature=2 if top_down else 0)
+        expect("Bmp32%s.bmp" % suffix, data, 7, 4, pattern, signature=2 if top_down else 0)
     data = bmp(7, 4, 32, rgb_pixel(pattern, lambda x, y: ALPHAS[x]), header=124, compression=3)
-    expect("bmp-32-alpha.bmp", data, 7, 4, lambda x, y: over_back(pattern(x, y), ALPHAS[x]))
+    expect("Bmp32Alpha.bmp", data, 7, 4, lambda x, y: over_back(pattern(x, y), ALPHAS[x]))
     data = bmp(7, 4, 24, lambda x, y: rgb_pixel(pattern)(x, y) >> 8, header=12)
-    expect("bmp-core-header.bmp", data, 7, 4, pattern, signature=2)
+    expect("BmpCoreHeader.bmp", data, 7, 4, pattern, signature=2)
 
 
 def make_run_length_bmps():
@@ -150,7 +150,7 @@ def make_run_length_bmps():
                 literal = bytes(nibbles[i] << 4 | nibbles[i + 1] for i in range(0, 6, 2)) + b"\0"
                 data += bytes((4, r[0] * 17, 0, 5)) + literal + bytes((2, r[9] * 17))
             data += bytes((0, 1 if y == 0 else 0))
-        name = "bmp-rle%d.bmp" % bits
+        name = "BmpRle%d.bmp" % bits
         expect(name, bmp(11, 5, bits, None, p, compression=1 if bits == 8 else 2, data=data), 11, 5,
                lambda x, y: p[row(y)[x]], signature=2)
 
@@ -246,13 +246,13 @@ def block_values(bx, by):
 def make_jpegs():
     # 19 x 10: the right and bottom blocks lie only partly inside the picture.
     v = lambda x, y: block_values(x // 8, y // 8)
-    expect("jpeg-grey.jpg", jpeg(19, 10, 1, block_values), 19, 10, lambda x, y: (v(x, y)[0],) * 3)
-    expect("jpeg-rgb.jpg", jpeg(19, 10, 3, block_values), 19, 10, lambda x, y: v(x, y)[:3], signature=3)
-    expect("jpeg-progressive.jpg", jpeg(19, 10, 3, block_values, True), 19, 10, lambda x, y: v(x, y)[:3],
+    expect("JpegGrey.jpg", jpeg(19, 10, 1, block_values), 19, 10, lambda x, y: (v(x, y)[0],) * 3)
+    expect("JpegRgb.jpg", jpeg(19, 10, 3, block_values), 19, 10, lambda x, y: v(x, y)[:3], signature=3)
+    expect("JpegProgressive.jpg", jpeg(19, 10, 3, block_values, True), 19, 10, lambda x, y: v(x, y)[:3],
            signature=3)
     # Inverted CMYK shows as red = C x K / 255 and so on; within 1 for that rounding.
     ink = lambda x, y: tuple(round(c * v(x, y)[3] / 255) for c in v(x, y)[:3])
-    expect("jpeg-cmyk.jpg", jpeg(24, 16, 4, block_values), 24, 16, ink, tolerance=1)
+    expect("JpegCmyk.jpg", jpeg(24, 16, 4, block_values), 24, 16, ink, tolerance=1)
 
 
 # ---------------------------------------------------------------- TIFF
@@ -322,19 +322,19 @@ def rounded16(x, y):
 
 
 def make_tiffs():
-    expect("tiff-rgb.tif", tiff([tiff_page(10, 6)]), 10, 6, pattern, signature=4)
-    expect("tiff-big-endian.tif", tiff([tiff_page(10, 6)], True, True), 10, 6, pattern, signature=4)
-    expect("tiff-deflate.tif", tiff([tiff_page(10, 6, deflate=True)]), 10, 6, pattern)
+    expect("TiffRgb.tif", tiff([tiff_page(10, 6)]), 10, 6, pattern, signature=4)
+    expect("TiffBigEndian.tif", tiff([tiff_page(10, 6)], True, True), 10, 6, pattern, signature=4)
+    expect("TiffDeflate.tif", tiff([tiff_page(10, 6, deflate=True)]), 10, 6, pattern)
     grey = lambda x, y: ((y * 5 + x) * 13,) * 3
-    expect("tiff-grey.tif", tiff([tiff_page(5, 4, 1, lambda x, y, s: grey(x, y)[0])]), 5, 4, grey)
-    expect("tiff-16.tif", tiff([tiff_page(12, 5, 3, sample16, bits=16)]), 12, 5, rounded16)
+    expect("TiffGrey.tif", tiff([tiff_page(5, 4, 1, lambda x, y, s: grey(x, y)[0])]), 5, 4, grey)
+    expect("Tiff16.tif", tiff([tiff_page(12, 5, 3, sample16, bits=16)]), 12, 5, rounded16)
     for bits, scale in ((8, 1), (16, 257)):
         page = tiff_page(7, 4, 4, lambda x, y, s: scale * (pattern(x, y) + (ALPHAS[x],))[s], bits=bits)
         # libtiff hands 8-bit alpha over premultiplied, which costs up to a level.
-        expect("tiff-alpha-%d.tif" % bits, tiff([page]), 7, 4, lambda x, y: over_back(pattern(x, y), ALPHAS[x]),
+        expect("TiffAlpha%d.tif" % bits, tiff([page]), 7, 4, lambda x, y: over_back(pattern(x, y), ALPHAS[x]),
                tolerance=1 if bits == 8 else 0)
     inverted = tiff_page(9, 9, 3, lambda x, y, s: 255 - pattern(x, y)[s])
-    expect("tiff-pages.tif", tiff([tiff_page(5, 4), inverted, tiff_page(3, 3)]), 5, 4, pattern)
+    expect("TiffPages.tif", tiff([tiff_page(5, 4), inverted, tiff_page(3, 3)]), 5, 4, pattern)
 
 
 # ---------------------------------------------------------------- GIF
@@ -375,20 +375,20 @@ def gif(width, height, colours, frames, version=b"89a"):
 def make_gifs():
     p = palette(4)
     indices = lambda w, h: [index(x, y, 4) for y in range(h) for x in range(w)]
-    expect("gif-87a.gif", gif(9, 7, p, [(0, 0, 9, 7, indices(9, 7), None)], b"87a"), 9, 7,
+    expect("Gif87a.gif", gif(9, 7, p, [(0, 0, 9, 7, indices(9, 7), None)], b"87a"), 9, 7,
            lambda x, y: p[index(x, y, 4)])
     # Where the transparent index 2 stands, the given background shows.
-    expect("gif-transparent.gif", gif(6, 5, p, [(0, 0, 6, 5, indices(6, 5), 2)]), 6, 5,
+    expect("GifTransparent.gif", gif(6, 5, p, [(0, 0, 6, 5, indices(6, 5), 2)]), 6, 5,
            lambda x, y: BACK if index(x, y, 4) == 2 else p[index(x, y, 4)])
     # Only the first frame shows, so a file cut anywhere after it still loads.
     one = gif(8, 6, p, [(0, 0, 8, 6, indices(8, 6), None)])
     frames = gif(8, 6, p, [(0, 0, 8, 6, indices(8, 6), None), (0, 0, 8, 6, [2] * 48, None),
                            (1, 1, 2, 2, [0] * 4, None)])
-    expect("gif-frames.gif", frames, 8, 6, lambda x, y: p[index(x, y, 4)], signature=6,
+    expect("GifFrames.gif", frames, 8, 6, lambda x, y: p[index(x, y, 4)], signature=6,
            loads_from=len(one) - 1)
     # Beyond a frame smaller than the screen: the GIF's background colour (index 0), or
     # nothing when the frame has a transparent index, and then the given background.
-    for transparent, name in ((None, "gif-part.gif"), (3, "gif-part-transparent.gif")):
+    for transparent, name in ((None, "GifPart.gif"), (3, "GifPartTransparent.gif")):
         outside = p[0] if transparent is None else BACK
         data = gif(5, 4, p, [(1, 1, 2, 2, [1] * 4, transparent)])
         expect(name, data, 5, 4, lambda x, y: p[1] if 1 <= x <= 2 and 1 <= y <= 2 else outside,
@@ -410,18 +410,18 @@ def png(width, height, depth, kind, rows, colours=()):
 def make_pngs():
     line = lambda w, f: lambda y: b"".join(f(x, y) for x in range(w))
     rgb = line(40, lambda x, y: bytes(pattern(x, y)))
-    expect("png-rgb.png", png(40, 30, 8, 2, rgb), 40, 30, pattern)  # also the hostile tests' good tile
+    expect("PngRgb.png", png(40, 30, 8, 2, rgb), 40, 30, pattern)  # also the hostile tests' good tile
     grey = lambda x, y: (x * 31 + y * 9) & 255
-    expect("png-grey.png", png(7, 4, 8, 0, line(7, lambda x, y: bytes((grey(x, y),)))), 7, 4,
+    expect("PngGrey.png", png(7, 4, 8, 0, line(7, lambda x, y: bytes((grey(x, y),)))), 7, 4,
            lambda x, y: (grey(x, y),) * 3)
     p = palette(16)
-    expect("png-palette.png", png(7, 4, 8, 3, line(7, lambda x, y: bytes((index(x, y, 16),))), p), 7, 4,
+    expect("PngPalette.png", png(7, 4, 8, 3, line(7, lambda x, y: bytes((index(x, y, 16),))), p), 7, 4,
            lambda x, y: p[index(x, y, 16)])
     rgba = line(7, lambda x, y: bytes(pattern(x, y) + (ALPHAS[x],)))
-    expect("png-alpha.png", png(7, 4, 8, 6, rgba), 7, 4, lambda x, y: over_back(pattern(x, y), ALPHAS[x]),
+    expect("PngAlpha.png", png(7, 4, 8, 6, rgba), 7, 4, lambda x, y: over_back(pattern(x, y), ALPHAS[x]),
            signature=8)
     deep = line(12, lambda x, y: struct.pack(">HHH", *(sample16(x, y, s) for s in range(3))))
-    expect("png-16.png", png(12, 5, 16, 2, deep), 12, 5, rounded16)
+    expect("Png16.png", png(12, 5, 16, 2, deep), 12, 5, rounded16)
 
 
 # ---------------------------------------------------------------- refused files
@@ -429,33 +429,33 @@ def make_pngs():
 def make_refused():
     def set_bmp_size(data, width, height):
         return data[:18] + struct.pack("<ii", width, height) + data[26:]
-    put("bmp-30000-square.bmp", set_bmp_size(bmp(10, 10, 24, lambda x, y: 0), 30000, 30000))
+    put("Bmp30000Square.bmp", set_bmp_size(bmp(10, 10, 24, lambda x, y: 0), 30000, 30000))
     small = jpeg(8, 8, 3, block_values)
     at = small.index(b"\xFF\xC0") + 5
-    put("jpeg-60000-square.jpg", small[:at] + struct.pack(">HH", 60000, 60000) + small[at + 4:])
-    put("gif-1x16385.gif", gif(1, 16385, palette(2), [(0, 0, 1, 1, [0], None)]))
+    put("Jpeg60000Square.jpg", small[:at] + struct.pack(">HH", 60000, 60000) + small[at + 4:])
+    put("Gif1x16385.gif", gif(1, 16385, palette(2), [(0, 0, 1, 1, [0], None)]))
     # Found by fuzzing: 39 bytes whose logical screen is 9994 x 9482, which Qt would
     # fill in full (close to 400 MB) although the only frame is empty.
-    put("gif-huge-screen.gif", bytes.fromhex(
+    put("GifHugeScreen.gif", bytes.fromhex(
         "474946383961 0a270a25 810000 5b0000 00ff0000ff000000ff 2c 00000000 00000a00 0000 00 0601"))
     # Nonsense codes in the right framing: a code far beyond the table comes first,
     # where only a clear code or a colour may stand.
     good = gif(20, 20, palette(4), [(0, 0, 20, 20, [i % 4 for i in range(400)], None)])
     start = 13 + 12 + 10 + 1  # header, colour table, image descriptor, code size
     length = good[start]
-    put("gif-broken-codes.gif", good[:start + 1] + b"\xFF" * length + good[start + 1 + length:])
+    put("GifBrokenCodes.gif", good[:start + 1] + b"\xFF" * length + good[start + 1 + length:])
     bad = bytearray(tiff([tiff_page(20, 20, 3, lambda x, y, s: 128)]))
     struct.pack_into("<I", bad, 4, 0x7FFFFFF0)  # the first directory, far beyond the end
-    put("tiff-bad-directory.tif", bytes(bad))
+    put("TiffBadDirectory.tif", bytes(bad))
     noise = bytearray(random.Random(20261206).randbytes(4096))
     noise[0] = ord("R")  # never the start of a signature
-    put("noise.bin", bytes(noise))
-    put("empty.bin", b"")
-    put("notes.txt", b"These are my notes, not a picture.\n")
-    cut = open(os.path.join(HERE, "jpeg-rgb.jpg"), "rb").read()
-    put("jpeg-cut.jpg", cut[:len(cut) * 2 // 3])
-    cut = open(os.path.join(HERE, "bmp-24.bmp"), "rb").read()
-    put("bmp-cut.bmp", cut[:len(cut) * 2 // 3])
+    put("Noise.bin", bytes(noise))
+    put("Empty.bin", b"")
+    put("Notes.txt", b"These are my notes, not a picture.\n")
+    cut = open(os.path.join(HERE, "JpegRgb.jpg"), "rb").read()
+    put("JpegCut.jpg", cut[:len(cut) * 2 // 3])
+    cut = open(os.path.join(HERE, "Bmp24.bmp"), "rb").read()
+    put("BmpCut.bmp", cut[:len(cut) * 2 // 3])
 
 
 make_bmps()
@@ -465,6 +465,6 @@ make_tiffs()
 make_gifs()
 make_pngs()
 make_refused()
-with open(os.path.join(HERE, "expected.txt"), "w") as f:
+with open(os.path.join(HERE, "Expected.txt"), "w") as f:
     f.write("# Made by make.py, which says what the columns mean.\n")
     f.write("\n".join(expected) + "\n")

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Makes the picture files in this folder, and Expected.txt, which says what each good
-one must load as.
+"""Makes the picture files in this folder: good ones, with Expected.txt saying what each
+must load as, and the bad ones (at the end) that the tests expect to be refused.
 
 Every file is written byte by byte from the format's published layout, so that the
 loading tests do not lean on the Qt writers they would share a fault with. Run it from

@@ -1,0 +1,183 @@
+// Pictures and picture files: what each file in tests/data/pictures (see make.py there)
+// loads as or why it is refused, and saving.
+#include "platform/picture_files.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "hostile/hostile_files.h"
+#include "platform/picture_checks.h"
+#include "platform/run_time_error.h"
+#include "support/temp_folder.h"
+
+namespace marvane {
+namespace {
+
+using namespace testing;
+using Pixels = std::vector<int32_t>;
+
+const std::string kPictures = MARVANE_TEST_DATA "/pictures/";
+constexpr int32_t kBack = 0x804060;  // what make.py lays transparent pixels over
+
+TEST(Picture, OutsidePointsAnswerMinusOneAndAreNotSetAndFillBoxClips) {
+  Picture p(3, 2, 0xA);
+  for (const auto& [x, y] : {std::pair{0, 1}, {-1, 0}, {3, 1}, {0, 2}, {2, -1}}) p.PSet(x, y, 7);
+  EXPECT_EQ((Pixels{p.Point(0, 1), p.Point(-1, 0), p.Point(3, 1), p.Point(0, 2), p.Point(2, -1)}), (Pixels{7, -1, -1, -1, -1}));
+  p.FillBox(2, 1, 1, -5, 5);  // corners in either order, clipped
+  p.FillBox(3, 0, 9, 9, 8);   // wholly outside
+  EXPECT_EQ(p.Pixels(), (Pixels{0xA, 5, 5, 7, 5, 5}));
+}
+
+// What a refusal says after naming the file, or "loaded".
+std::string Why(const std::string& path, int64_t mostPixels = kMostPicturePixels) {
+  try {
+    LoadPictureFile(path, kBack, mostPixels);
+    return "loaded";
+  } catch (const RunTimeError& e) {
+    const std::string named = "Cannot read the picture file \"" + path + "\": ";
+    return std::string(e.what()).starts_with(named) ? e.what() + named.size() : e.what();
+  }
+}
+
+struct GoodFile {  // a line of Expected.txt
+  std::string name;
+  int width = 0, height = 0, tolerance = 0;
+  size_t signature = 0, loadsFrom = 0;
+  Pixels pixels;
+};
+void PrintTo(const GoodFile& file, std::ostream* out) { *out << file.name; }
+
+std::vector<GoodFile> GoodFiles() {
+  std::ifstream in(kPictures + "Expected.txt");
+  std::vector<GoodFile> files;
+  for (std::string line; std::getline(in, line);) {
+    GoodFile f;
+    std::istringstream fields(line);
+    if (!(fields >> f.name >> f.width >> f.height >> f.tolerance >> f.signature >> f.loadsFrom)) continue;
+    for (int32_t pixel = 0; fields >> std::hex >> pixel;) f.pixels.push_back(pixel);
+    files.push_back(f);
+  }
+  return files;
+}
+
+::testing::AssertionResult LoadsAs(const std::string& path, const GoodFile& f) {
+  return test::PixelsMatch(LoadPictureFile(path, kBack), f.width, f.height,
+                           [&](int x, int y) { return f.pixels.at(static_cast<size_t>(y * f.width + x)); }, f.tolerance);
+}
+
+// Shorter copies (named .bmp: the bytes decide) are refused until the first picture is whole.
+class GoodPictureFile : public ::testing::TestWithParam<GoodFile> {};
+TEST_P(GoodPictureFile, LoadsAsThePictureItHoldsAndNotWhenCutShort) {
+  const GoodFile& f = GetParam();
+  EXPECT_TRUE(LoadsAs(kPictures + f.name, f));
+  const TempFolder dir;
+  const std::string whole = ReadFileBytes(kPictures + f.name), cut = dir / "cut.bmp";
+  for (size_t length = 1; f.signature > 0 && length < whole.size(); ++length) {
+    WriteFileBytes(cut, whole.substr(0, length));
+    if (length >= f.loadsFrom)
+      ASSERT_TRUE(LoadsAs(cut, f)) << length << " bytes";
+    else
+      ASSERT_EQ(Why(cut), length < f.signature ? "it is not a BMP, JPG, TIF, GIF or PNG picture."
+                                               : "the picture in it is damaged or incomplete.") << length;
+  }
+}
+INSTANTIATE_TEST_SUITE_P(Made, GoodPictureFile, ::testing::ValuesIn(GoodFiles()),
+                         [](const auto& info) { return info.param.name.substr(0, info.param.name.find('.')); });
+
+// The hostile tile files, and what only a direct load meets.
+std::vector<HostileFile> RefusedFiles() {
+  using std::filesystem::copy_file;
+  std::vector<HostileFile> files = HostileFiles();
+  files.insert(files.end(), {
+      {"NoName", "", [](auto&) {}, "no file name was given."},
+      {"Missing", "nowhere.bmp", [](auto&) {}, "the file does not exist."},
+      {"Device", "zero.bmp", [](auto& p) { std::filesystem::create_symlink("/dev/zero", p); }, "it is not an ordinary file."},
+      {"Gif16385High", "tall.gif", [](auto& p) { copy_file(kPictures + "Gif1x16385.gif", p); },
+       "the picture is 1 x 16385 pixels, and this program reads pictures of at most 16384 pixels on a side."},
+      {"FarLongerThanItsPictureNeeds", "long.bmp",
+       [](auto& p) { copy_file(kPictures + "Bmp24.bmp", p); std::filesystem::resize_file(p, 100'000'000); },
+       "the file holds 100000000 bytes, more than a picture of the size it declares can need."}});
+  return files;
+}
+
+class RefusedPictureFile : public ::testing::TestWithParam<HostileFile> {};
+TEST_P(RefusedPictureFile, IsRefusedWithItsReason) {
+  if (GetParam().unreadable && ::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  const TempFolder dir;
+  const std::string path = GetParam().fileName.empty() ? "" : dir / GetParam().fileName;
+  GetParam().make(path);
+  EXPECT_EQ(Why(path, int64_t{2048} * 2048), GetParam().reason);  // at most as many pixels as a tile file
+}
+INSTANTIATE_TEST_SUITE_P(Files, RefusedPictureFile, ::testing::ValuesIn(RefusedFiles()),
+                         [](const auto& info) { return info.param.caseName; });
+
+TEST(PictureFileRefusal, AFormatWhoseReaderIsMissingIsNamed) {
+  // Qt's TIFF reader comes in a package of its own. A new process has no plugin loaded.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(QCoreApplication::setLibraryPaths({}); std::exit(Why(kPictures + "TiffRgb.tif") ==
+              "it is a TIF picture, and the reader for TIF pictures is not installed." ? 0 : 1),
+              ::testing::ExitedWithCode(0), "");
+}
+
+Picture Pattern(int width, int height, uint32_t seed = 0) {  // with a seed, noise
+  Picture p(width, height, 0xFFFFFF);
+  for (int i = 0; i + 1 < width * height; ++i)
+    p.Pixels()[i] = static_cast<int32_t>(seed ? (seed = seed * 1664525u + 1013904223u) >> 8 : i * 0x10305u) & 0xFFFFFF;
+  return p;
+}
+
+std::string SaveError(const Picture& picture, const std::string& path, rlim_t fileSizeLimit = RLIM_INFINITY) {
+  const ScopedFileSizeLimit limit(fileSizeLimit);
+  try {
+    SavePictureFile(picture, path);
+  } catch (const RunTimeError& e) {
+    return e.what();
+  }
+  return "saved";
+}
+
+TEST(PictureFileSaving, TheEndingPicksTheFormatAndTheFileReadsBackAsThePicture) {
+  const std::pair<const char*, const char*> cases[] = {{"a.png", "\x89PNG"}, {"b.PNG", "\x89PNG"}, {"c.tif", "II*"},
+                                                       {"d.TiFf", "II*"}, {"e.bmp", "BM"}, {"f.jpg", "BM"}, {"g", "BM"}};
+  const TempFolder dir;
+  // The widest we read, one pixel, more rows than the loader takes at once; each replacing the last.
+  for (const auto& [width, height] : {std::pair{kLargestPictureSide, 1}, {1, 1}, {13, 70}})
+    for (const auto& [name, signature] : cases) {
+      const Picture picture = Pattern(width, height);
+      EXPECT_EQ(SaveError(picture, dir / name), "saved");
+      EXPECT_TRUE(ReadFileBytes(dir / name).starts_with(signature)) << name;
+      EXPECT_TRUE(test::PixelsMatch(LoadPictureFile(dir / name, kBack), width, height,
+                                    [&](int x, int y) { return picture.Point(x, y); })) << name;
+    }
+  // 24 bits a pixel in rows padded to 4 bytes after a 54-byte header, 3780 pixels a metre.
+  EXPECT_EQ(ReadFileBytes(dir / "e.bmp").size(), 54u + 40 * 70);
+  EXPECT_EQ(ReadFileBytes(dir / "e.bmp").substr(38, 8), std::string("\xC4\x0E\0\0\xC4\x0E\0\0", 8));
+  SavePictureFile(Picture(100, 100, 0x336699), dir / "flat.tif");
+  EXPECT_LT(std::filesystem::file_size(dir / "flat.tif"), 3000u);  // LZW: far below 30,000 bytes of pixels
+}
+
+TEST(PictureFileSaving, AFailedSaveSaysWhyAndLeavesWhatWasThere) {
+  const TempFolder dir;
+  std::filesystem::create_directories(dir / "folder.bmp/inside");
+  WriteFileBytes(dir / "old.bmp", "old picture");
+  const std::string named = "Cannot save the picture file \"" + dir / "";
+  EXPECT_EQ(SaveError(Pattern(3, 3), ""), "Cannot save the picture file \"\": no file name was given.");
+  EXPECT_EQ(SaveError(Pattern(3, 3), dir / "no/a.bmp"), named + "no/a.bmp\": the folder it should go in does not exist.");
+  EXPECT_EQ(SaveError(Pattern(3, 3), dir / "folder.bmp"), named + "folder.bmp\": it is a folder.");
+  EXPECT_EQ(SaveError(Picture(), dir / "old.bmp"), named + "old.bmp\": there is no picture to save.");
+  // A full disk met while writing, or only when the bytes held back are flushed.
+  for (const int side : {200, 40}) {
+    const std::string error = SaveError(Pattern(side, side, 99), dir / "old.bmp", 4096);
+    EXPECT_TRUE(error.starts_with(named + "old.bmp\": writing it failed (") &&
+                error.ends_with("); a file of that name that was there before is unchanged.")) << error;
+  }
+  EXPECT_EQ(ReadFileBytes(dir / "old.bmp"), "old picture");
+  EXPECT_EQ(FolderListing(dir.Path()) + FolderListing(dir / "folder.bmp"), "folder.bmp\nold.bmp\ninside\n");
+}
+
+}  // namespace
+}  // namespace marvane

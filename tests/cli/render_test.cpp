@@ -31,7 +31,6 @@ class RenderTest : public ::testing::Test {
     for (const auto& w : words) argv.push_back(w.c_str());
     return ParseRenderCommandLine(static_cast<int>(argv.size()), argv.data(), err, err);  // --help on err too
   }
-  // The exit status and stderr.
   std::pair<int, std::string> Render(const std::string& args) {
     std::ostringstream err;
     const ParsedCommandLine p = Parse(args, err);
@@ -188,7 +187,8 @@ TEST_F(RenderTest, TheFastPathAndSequentialGiveTheSameBytes) {
   for (const auto& [w, h, args] : cases) {
     Tile(w, h);
     ASSERT_EQ(Render("--tile tile.bmp --seed 7 -o fast.bmp " + args).first, 0);
-    ASSERT_EQ(Render("--tile tile.bmp --seed 7 -o sequential.bmp --sequential " + args).first, 0);
+    const std::string said = Render("--tile tile.bmp --seed 7 -o sequential.bmp --sequential -v " + args).second;
+    ASSERT_NE(said.find("(sequential)"), std::string::npos) << said;  // so that two modes are compared
     EXPECT_TRUE(ReadFileBytes("fast.bmp") == ReadFileBytes("sequential.bmp")) << args;
   }
 }

@@ -1,0 +1,216 @@
+// marvane-render run in process as its main() runs it (and as itself), in a temporary current folder.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/render_driver.h"
+#include "cli/render_failure.h"
+#include "platform/picture_files.h"
+#include "support/temp_folder.h"
+
+namespace marvane::testing {
+namespace {
+
+Picture ColourfulTile(int w, int h) {  // every pixel differs, and hard edges show a shift in sampling
+  Picture p(w, h, 0);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) p.PSet(x, y, x * 255 / w + 256 * (y * 255 / h) + ((x / 5 + y / 3) % 2 ? 0xE60000 : 0));
+  return p;
+}
+
+class RenderTest : public ::testing::Test {
+ protected:
+  RenderTest() { std::filesystem::current_path(dir.Path()); }
+  void Tile(int w, int h, const std::string& name = "tile.bmp") { SavePictureFile(ColourfulTile(w, h), name); }
+  // `args` separated by blanks ('' is an empty one).
+  ParsedCommandLine Parse(const std::string& args, std::ostream& err) {
+    std::vector<std::string> words = {"marvane-render"};
+    std::istringstream in(args);
+    for (std::string word; in >> word;) words.push_back(word == "''" ? "" : word);
+    std::vector<const char*> argv;
+    for (const auto& w : words) argv.push_back(w.c_str());
+    return ParseRenderCommandLine(static_cast<int>(argv.size()), argv.data(), err, err);  // --help on err too
+  }
+  std::pair<int, std::string> Render(const std::string& args) {
+    std::ostringstream err;
+    const ParsedCommandLine p = Parse(args, err);
+    return {p.options ? RunRender(*p.options, err, false) : p.status, err.str()};
+  }
+  ScopedCurrentFolder back;
+  TempFolder dir;
+};
+
+// What the user gave is checked against its range (which the board may set), then rounded half to even.
+TEST_F(RenderTest, FlagsOverrideTheSettingsFileWhichOverridesTheDefaults) {
+  WriteFileBytes("s.ini", "[Numbers]\nTurn45=-1\nNumRadialPieces=20\nSmallestRadius=9\nFadeWidth=25.5\nLighten=40\n"
+                          "LightStart=-10\nCline=33\nSpecStart=-1\n");
+  WriteFileBytes("cline.ini", "[Numbers]\nCline=200\n");
+  const std::pair<const char*, const char*> cases[] = {
+      {"", "12 15 60 0 -54 104 -29 95 1111 full Final.bmp 793x573"},
+      // 489.1773 lies within half the diagonal, 489.1774; 7.5 and 8.5 round to 8.
+      {"-o o.png --pieces 750e-2 --smallest-radius +8.5 --fade-width 489.1773 --rotate 45 --spectrum-shift -150 "
+       "--center-tone +0 --brightness-shift=100 --center-brightness -100 --quadrants lr,ul --small "
+       "--seed 18446744073709551615 --tile-color 1.5,2,255",
+       "8 8 489 2 -150 0 100 -100 0101 small o.png 793x573 seed 18446744073709551615 colour 1.5,2,255"},
+      {"--rotate 0 --quadrants none --seed 9007199254740993 --pieces 99 --board 1x16384",
+       "99 15 60 1 -54 104 -29 95 0000 full Final.bmp 1x16384 seed 9007199254740993"},
+      {"--rotate -45 --quadrants '' --seed -0 --board 640X480", "12 15 60 0 -54 104 -29 95 0000 full Final.bmp 640x480 seed 0"},
+      // Named by its key; Turn45 -1 is no item selected, as the desktop may save it.
+      {"--settings s.ini", "--settings s.ini: SpecStart -1: Value must be between 0 and 426!"},
+      {"--settings s.ini --center-tone 7 --pieces 13", "13 9 26 -1 33 7 40 -10 1111 full Final.bmp 793x573"},
+      {"--settings cline.ini --spectrum-shift 20", "12 15 60 0 20 104 -29 95 1111 full Final.bmp 793x573"},
+      {"--pieces 99.4", "--pieces: Value must be between 6 and 99!"},
+      {"--fade-width 489.18", "--fade-width: Value must be between 3 and 489.1774!"},
+      {"--board 64x48 --smallest-radius 40.1", "--smallest-radius: Value must be between 3 and 40!"}};
+  for (const auto& [args, expected] : cases) {
+    std::ostringstream err, d;
+    const ParsedCommandLine p = Parse("--tile t.bmp " + std::string(args), err);
+    AppState s;
+    const ConsoleModel& c = s.console;
+    try {
+      SetUpRenderState(*p.options, s);
+      d << c.NumPieces << " " << c.SmallestRadius << " " << c.FadeWidth << " " << c.Turn45ListIndex << " " << c.Cline
+        << " " << c.SpecStart << " " << c.Lighten << " " << c.LightStart << " " << c.FillInQuadrant[0]
+        << c.FillInQuadrant[1] << c.FillInQuadrant[2] << c.FillInQuadrant[3] << (c.OutputOption[0] ? " small " : " full ")
+        << c.SaveFile << " " << s.Workspace1.Width() << "x" << s.Workspace1.Height();
+      if (p.options->seed) d << " seed " << *s.RandomSeed;
+      if (const auto& t = s.GivenTileColor) d << " colour " << t->Red << "," << t->Green << "," << t->Blue;
+    } catch (const RenderFailure& f) {
+      d << f.what();
+    }
+    EXPECT_EQ(d.str(), expected) << args;
+  }
+}
+
+// The first line of stderr names what was wrong; nothing is written, an old output keeps its bytes.
+TEST_F(RenderTest, ARefusalNamesWhatIsWrongAndWritesNothing) {
+  Tile(40, 40);
+  Tile(9, 50, "thin.bmp");
+  SavePictureFile(Picture(4096, 1024), "widest.png");
+  SavePictureFile(Picture(4097, 1024), "wider.png");
+  std::filesystem::create_directory("afolder");
+  WriteFileBytes("turn.ini", "[Numbers]\nTurn45=3\n");
+  WriteFileBytes("out.bmp", "not a picture");
+  const std::string before = FolderListing(".");
+  const struct {
+    std::string args;
+    const char* line;  // the status, then how the first line of stderr starts
+    rlim_t mostBytes = RLIM_INFINITY;  // a file may take
+  } cases[] = {
+      {"--bogus", "2 The following argument was not expected: --bogus"},
+      {"--quadrants ur,up", "2 --quadrants: \"up\" is not a quadrant (use ur, ul, ll and lr, separated by commas"},
+      {"--keep ''", "2 --keep: the name is empty"},
+      {"--pieces 5", "1 --pieces: Value must be between 6 and 99!"},
+      {"--tile none.bmp", "1 --tile: Cannot read the picture file \"none.bmp\": the file does not exist."},
+      {"--tile thin.bmp --grid tile.bmp", "1 --tile thin.bmp: 9 x 50 pixels: Each dimension of the tile image must be"},
+      // The most pixels of a tile file are loaded for the size message; one column more is not.
+      {"--tile widest.png", "1 --tile widest.png: 4096 x 1024 pixels: Each dimension of the tile image must be"},
+      {"--tile wider.png", "1 --tile: Cannot read the picture file \"wider.png\": the picture is 4097 x 1024 pixels"},
+      {"--grid none.bmp", "1 --grid: Cannot read the picture file \"none.bmp\": the file does not exist."},
+      {"-o no/such/folder.bmp", "1 --output no/such/folder.bmp: the folder \"no/such\" does not exist"},
+      {"-o afolder", "1 --output afolder: is a folder"},
+      {"--keep out.bmp", "1 --keep out.bmp: not a folder"},
+      {"--keep no/keep", "1 --keep no/keep: the folder \"no\" does not exist"},
+      {"--settings none.ini", "1 --settings none.ini: the file does not exist"},
+      {"--settings afolder", "1 --settings afolder: not a file"},
+      {"--settings turn.ini", "1 --settings turn.ini: Turn45 3: Value must be between -1 and 2!"},
+      // Grid cells of no pixels: the first trap ends the render (the desktop shows it at every tick).
+      {"--board 1x200 --smallest-radius 3 --fade-width 3 -q", "1 AreaColorMod: Division by zero"},
+      {"--board 1x200 --smallest-radius 3 --fade-width 3 --sequential", "1 warning: the tile (40x40) is larger than"},
+      // 80 x 60: the small picture takes 954 bytes, the square 4854, the grid 14454.
+      {"--board 80x60 --small --keep kept", "1 Cannot save the picture file \"out.bmp\"", 900},
+      {"--board 80x60 --small --keep kept", "1 Cannot save the picture file \"kept/grid.bmp\"", 12000}};
+  for (const auto& [a, line, mostBytes] : cases) {
+    const ScopedFileSizeLimit full(mostBytes);
+    const auto [status, err] =
+        Render((a.find("--tile") ? "--tile tile.bmp " : "") + a + (a.find("-o ") ? " -o out.bmp" : ""));
+    EXPECT_EQ((std::to_string(status) + " " + err).rfind(std::string(line).insert(2, "marvane-render: "), 0), 0u) << err;
+    EXPECT_EQ(err.find("run with --help") != std::string::npos, status == 2) << err;
+    EXPECT_EQ(ReadFileBytes("out.bmp") + FolderListing("."), "not a picture" + before) << a;
+  }
+}
+
+// Bad usage when not written as the flag's numbers are, bad input beyond the range however far.
+TEST_F(RenderTest, AbsurdValuesInEveryFlagAndTheSettingsFileAreRefusedClearlyOrRendered) {
+  Tile(40, 30);
+  const std::string values[] = {"''", "+", "12abc", "1e", "-0", "NaN", "inf", "1e308", "-1e308", "1e999",
+                                std::string(50, '9'), std::string(1000, '9')};
+  const std::pair<std::string, std::string> flags[] = {
+      {"--pieces", "222212211111"},         {"--smallest-radius", "222212211111"}, {"--fade-width", "222212211111"},
+      {"--spectrum-shift", "222202222211"}, {"--center-tone", "222202222211"},     {"--seed", "222202222211"},
+      {"--brightness-shift", "222202222211"}, {"--center-brightness", "222202222211"},
+      {"--threads", "222212222211"},        {"--rotate", "222222222222"},          {"--board", "222222222211"},
+      {"--tile-color", "222202211111"},     {"--settings", "000000011111"}};  // in the file, as "Cline="
+  for (const auto& [flag, statuses] : flags)
+    for (size_t v = 0; v < std::size(values); ++v) {
+      WriteFileBytes("s.ini", "[Numbers]\nCline=" + (v ? values[v] : ""));
+      const std::string value = flag == "--settings" ? "s.ini"
+                                : values[v] + (flag == "--board" ? "x60" : flag == "--tile-color" ? ",0,0" : "");
+      const auto [status, err] = Render((flag == "--board" ? "--tile tile.bmp " : "--tile tile.bmp --board 80x60 ") +
+                                        flag + " " + value);
+      EXPECT_EQ(status, statuses[v] - '0') << flag << " \"" << values[v] << "\"\n" << err;
+      EXPECT_EQ(std::filesystem::remove("Final.bmp"), status == 0) << flag << " \"" << values[v] << "\"";
+      EXPECT_EQ(err.rfind("marvane-render: " + flag, 0) == 0, status != 0) << err;
+    }
+}
+
+// With -v the summary names the seed the clock gave; the output's ending chooses its format.
+TEST_F(RenderTest, TheProgramPrintsNothingUnlessAskedAndItsSeedRepeatsTheRender) {
+  Tile(40, 40);
+  const auto program = [](const std::string& args) {
+    TempFolder streams;
+    const int status = std::system(
+        ("'" MARVANE_RENDER_PROGRAM "' " + args + " >" + streams / "out" + " 2>" + streams / "err").c_str());
+    return std::make_tuple(WEXITSTATUS(status), ReadFileBytes(streams / "out"), ReadFileBytes(streams / "err"));
+  };
+  EXPECT_EQ(program("--tile tile.bmp --board 64x48 -o plain.bmp"), std::make_tuple(0, "", ""));
+  EXPECT_EQ(std::get<0>(program("--bogus")), 2);
+  const auto [status, out, err] = program("--tile tile.bmp --board 64x48 --threads 2 -v");
+  ASSERT_EQ(std::tie(status, out), std::make_tuple(0, "")) << err;
+  for (const char* part : {"marvane-render: board 64x48, N 12, R0 15, grid cell T 20\n", "(sampled, --seed ",
+                           "load ", "square ", "grid ", "final ", "(fast path, 2 threads)", "wrote Final.bmp (64x48)"})
+    EXPECT_NE(err.find(part), std::string::npos) << part << " is missing from:\n" << err;
+  const std::string seed = err.substr(err.find("--seed ") + 7, err.find(')', err.find("--seed ")) - err.find("--seed ") - 7);
+  for (const char* name : {"a.bmp", "a.png", "a.tif"})
+    ASSERT_EQ(Render("--tile tile.bmp --board 64x48 -o " + std::string(name) + " --seed " + seed).first, 0);
+  EXPECT_TRUE(ReadFileBytes("a.bmp") == ReadFileBytes("Final.bmp"));
+  EXPECT_EQ(ReadFileBytes("a.png").substr(1, 3) + ReadFileBytes("a.tif").substr(0, 4), std::string("PNGII*\0", 7));
+  for (const char* other : {"a.png", "a.tif"}) EXPECT_TRUE(LoadPictureFile(other, 0) == LoadPictureFile("a.bmp", 0));
+}
+
+// --sequential runs the desktop's slice-by-slice pipeline.
+TEST_F(RenderTest, TheFastPathAndSequentialGiveTheSameBytes) {
+  const std::tuple<int, int, std::string> cases[] = {
+      {40, 40, "--board 64x48 --threads 1"},
+      {60, 30, "--board 64x48 --rotate -45 --small --quadrants ur,lr --spectrum-shift 150 --center-tone 0 --threads 5"},
+      {300, 200, "--board 320x240 --fade-width 3 --smallest-radius 3 --pieces 99 --threads 3"}};
+  for (const auto& [w, h, args] : cases) {
+    Tile(w, h);
+    ASSERT_EQ(Render("--tile tile.bmp --seed 7 -o fast.bmp " + args).first, 0);
+    const std::string said = Render("--tile tile.bmp --seed 7 -o sequential.bmp --sequential -v " + args).second;
+    ASSERT_NE(said.find("(sequential)"), std::string::npos) << said;  // so that two modes are compared
+    EXPECT_TRUE(ReadFileBytes("fast.bmp") == ReadFileBytes("sequential.bmp")) << args;
+  }
+}
+
+// Nothing goes beside the tile (where the desktop saves "-Square.bmp"); a loaded grid keeps the tile as loaded.
+TEST_F(RenderTest, KeepWritesTheIntermediatePicturesAndASavedGridGivesTheSameRender) {
+  std::filesystem::create_directory("tiles");
+  Tile(60, 30, "tiles/wide.bmp");
+  const std::string common = "--tile tiles/wide.bmp --board 101x77 --tile-color 90,150,30 --rotate 45 --pieces 9 ";
+  ASSERT_EQ(Render(common + "--keep kept -o built.bmp").first, 0);
+  ASSERT_EQ(Render(common + "--grid kept/grid.bmp --keep loaded -o loaded.bmp --sequential").first, 0);
+  ASSERT_EQ(Render(common + "--grid kept/grid.bmp --keep small --small -o small.bmp").first, 0);
+  EXPECT_EQ(FolderListing("tiles") + FolderListing("kept"), "wide.bmp\ngrid.bmp\nsmall.bmp\nsquare.bmp\n");
+  const Picture square = LoadPictureFile("kept/square.bmp", 0), grid = LoadPictureFile("kept/grid.bmp", 0);
+  EXPECT_EQ(std::make_tuple(square.Width(), square.Height(), grid.Width(), grid.Height()), std::make_tuple(60, 60, 101, 77));
+  EXPECT_EQ(square.Point(7, 10), ColourfulTile(60, 30).Point(7, 5));  // the square's row 2y is the tile's row y
+  EXPECT_TRUE(ReadFileBytes("built.bmp") == ReadFileBytes("loaded.bmp"));
+  EXPECT_TRUE(LoadPictureFile("loaded/square.bmp", 0) == ColourfulTile(60, 30));
+  // The full pass leaves the last of sixteen board pixels in each small pixel, the small pass the one it visits.
+  EXPECT_TRUE(ReadFileBytes("small.bmp") == ReadFileBytes("small/small.bmp"));
+  EXPECT_FALSE(ReadFileBytes("kept/small.bmp") == ReadFileBytes("small.bmp"));
+}
+
+}  // namespace
+}  // namespace marvane::testing

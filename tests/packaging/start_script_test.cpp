@@ -1,15 +1,10 @@
-// scripts/start.sh: the launcher that gives a fresh start folder the shipped files,
-// never replaces what the user has there, and starts the program in that folder - or
-// says clearly why it cannot.
+// scripts/start.sh gives the start folder the shipped files it lacks, never replaces what
+// the user has there, and starts the program in that folder, or says why it cannot. (The
+// install check runs the installed launcher without a display.)
 #include <QProcess>
-#include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
-
-#include "packaging/shipped_files.h"
 #include "support/temp_folder.h"
 
 namespace marvane::testing {
@@ -17,121 +12,58 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ScriptRun {
-  int status = -1;
-  std::string err;
-};
-
 // A stand-in build tree: the real shipped files, and a "marvane" that writes down the
 // folder it was started in and its arguments instead of opening windows.
-class StartScript : public ::testing::Test {
- protected:
+struct StartScript : ::testing::Test {
   void SetUp() override {
     fs::create_directories(build / "share/Tiles");
     for (const char* name : {"Tiles/Basic.bmp", "HelpTxt.txt", "TileGrid.bmp"})
-      fs::copy_file(BuildShare(name), build / (std::string("share/") + name));
-    WriteFileBytes(build / "marvane",
-                   "#!/bin/sh\npwd > \"$MARVANE_TEST_RECORD\"\n"
-                   "for a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$MARVANE_TEST_RECORD\"; done\n");
+      fs::copy_file(MARVANE_BUILD_SHARE_DIR "/" + std::string(name), build / "share/" + name);
+    WriteFileBytes(build / "marvane", "#!/bin/sh\npwd > \"$RECORD\"\nfor a; do printf '%s\\n' \"$a\" >> \"$RECORD\"; done\n");
     fs::permissions(build / "marvane", fs::perms::owner_all);
   }
-
-  // Runs the script with only the variables given here: no DISPLAY unless asked.
-  ScriptRun Start(const QStringList& args, const QStringList& extraEnv = {}, const std::string& buildDir = "") {
-    QProcessEnvironment env;
-    env.insert("PATH", qEnvironmentVariable("PATH", "/usr/bin:/bin"));
-    env.insert("HOME", QString::fromStdString(home.Path()));
-    env.insert("MARVANE_TEST_RECORD", QString::fromStdString(record));
-    for (const QString& pair : extraEnv) env.insert(pair.section('=', 0, 0), pair.section('=', 1));
-    QProcess process;
-    process.setProcessEnvironment(env);
-    QStringList all{QString::fromStdString(buildDir.empty() ? build.Path() : buildDir)};
-    all += args;
-    process.start(QString::fromStdString(SourceDir() + "/scripts/start.sh"), all);
-    EXPECT_TRUE(process.waitForFinished(20000));
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardError().toStdString()};
+  // The script's status, run with these variables only: no display unless one is given.
+  int Start(QStringList env, const QStringList& args = {}) {
+    QProcess script;
+    script.setEnvironment(env << "PATH=" + qgetenv("PATH") << QString::fromStdString("HOME=" + home.Path())
+                              << QString::fromStdString("RECORD=" + record));
+    script.start(MARVANE_SOURCE_DIR "/scripts/start.sh", QStringList(QString::fromStdString(build.Path())) + args);
+    EXPECT_TRUE(script.waitForFinished(20000));
+    said = script.readAllStandardError().toStdString();
+    return script.exitStatus() == QProcess::NormalExit ? script.exitCode() : -1;
   }
-
-  std::string Started() const { return fs::exists(record) ? ReadFileBytes(record) : std::string(); }
-
-  TempFolder build;
-  TempFolder home;
-  TempFolder scratch;
-  std::string record = scratch / "started.txt";
+  TempFolder build, home, scratch;
+  std::string record = scratch / "started.txt", folder = home / "Marvane", said;
 };
 
-TEST_F(StartScript, PreparesAFreshStartFolderAndStartsTheProgramThere) {
-  const ScriptRun run = Start({"--first", "second arg"}, {"DISPLAY=:7"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  const std::string folder = home / "Marvane";
-  for (const char* name : {"Tiles/Basic.bmp", "HelpTxt.txt", "TileGrid.bmp"})
-    EXPECT_EQ(ReadFileBytes(folder + "/" + name), ReadFileBytes(BuildShare(name))) << name;
-  EXPECT_TRUE(fs::is_directory(folder + "/Output"));
-  EXPECT_EQ(Started(), fs::canonical(folder).string() + "\n--first\nsecond arg\n");
-  // No temporary copies left behind.
-  EXPECT_EQ(FolderListing(folder), "HelpTxt.txt\nOutput\nTileGrid.bmp\nTiles\n");
-  EXPECT_EQ(FolderListing(folder + "/Tiles"), "Basic.bmp\n");
+TEST_F(StartScript, FillsInTheStartFolderAndStartsTheProgramThereWithItsArguments) {
+  fs::create_directories(folder);
+  WriteFileBytes(folder + "/HelpTxt.txt", "my own notes");
+  ASSERT_EQ(Start({"DISPLAY=:7"}, {"--first", "second arg"}), 0) << said;
+  EXPECT_EQ(ReadFileBytes(folder + "/HelpTxt.txt"), "my own notes");
+  for (const char* name : {"Tiles/Basic.bmp", "TileGrid.bmp"})
+    EXPECT_EQ(ReadFileBytes(folder + "/" + name), ReadFileBytes(MARVANE_BUILD_SHARE_DIR "/" + std::string(name)));
+  // Nothing more: no copy is left half made.
+  EXPECT_EQ(FolderListing(folder) + FolderListing(folder + "/Tiles"), "HelpTxt.txt\nOutput\nTileGrid.bmp\nTiles\nBasic.bmp\n");
+  EXPECT_EQ(ReadFileBytes(record), fs::canonical(folder).string() + "\n--first\nsecond arg\n");
+  // MARVANE_HOME names another folder.
+  ASSERT_EQ(Start({"WAYLAND_DISPLAY=wayland-0", QString::fromStdString("MARVANE_HOME=" + scratch / "my pictures")}), 0);
+  EXPECT_EQ(ReadFileBytes(record), fs::canonical(scratch / "my pictures").string() + "\n");
 }
 
-TEST_F(StartScript, KeepsWhatTheUserHasAndAddsOnlyWhatIsMissing) {
-  const std::string folder = home / "Marvane";
-  fs::create_directories(folder + "/Tiles");
-  WriteFileBytes(folder + "/HelpTxt.txt", "{My own notes\nkeep me\n");
-  WriteFileBytes(folder + "/TileGrid.bmp", "the grid of my last run");
-  WriteFileBytes(folder + "/Tiles/Mine.bmp", "my tile");
-  const ScriptRun run = Start({}, {"WAYLAND_DISPLAY=wayland-0"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(ReadFileBytes(folder + "/HelpTxt.txt"), "{My own notes\nkeep me\n");
-  EXPECT_EQ(ReadFileBytes(folder + "/TileGrid.bmp"), "the grid of my last run");
-  EXPECT_EQ(ReadFileBytes(folder + "/Tiles/Mine.bmp"), "my tile");
-  EXPECT_EQ(ReadFileBytes(folder + "/Tiles/Basic.bmp"), ReadFileBytes(BuildShare("Tiles/Basic.bmp")));
-  EXPECT_FALSE(Started().empty());
-}
-
-TEST_F(StartScript, UsesTheFolderNamedByMarvaneHome) {
-  const std::string elsewhere = scratch / "pictures here";
-  const ScriptRun run = Start({}, {"DISPLAY=:7", "MARVANE_HOME=" + QString::fromStdString(elsewhere)});
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_TRUE(fs::is_regular_file(elsewhere + "/TileGrid.bmp"));
-  EXPECT_FALSE(fs::exists(home / "Marvane"));
-  EXPECT_EQ(Started(), fs::canonical(elsewhere).string() + "\n");
-}
-
-TEST_F(StartScript, WithoutADisplayPreparesTheFolderButPointsToTheRenderer) {
-  const ScriptRun run = Start({});
-  EXPECT_NE(run.status, 0);
-  EXPECT_NE(run.err.find("no display"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("./marvane render --help"), std::string::npos) << run.err;
-  EXPECT_TRUE(Started().empty()) << "the program was started without a display";
-  EXPECT_TRUE(fs::is_regular_file(home / "Marvane/TileGrid.bmp"));
-}
-
-TEST_F(StartScript, RefusesWithAReasonWhenItCannotPrepareTheFolder) {
-  {
-    // A build without its shipped files.
-    TempFolder bare;
-    const ScriptRun run = Start({}, {"DISPLAY=:7"}, bare.Path());
-    EXPECT_NE(run.status, 0);
-    EXPECT_NE(run.err.find("Basic.bmp"), std::string::npos) << run.err;
-  }
-  {
-    // A file where the start folder should be.
-    WriteFileBytes(home / "Marvane", "not a folder");
-    const ScriptRun run = Start({}, {"DISPLAY=:7"});
-    EXPECT_NE(run.status, 0);
-    EXPECT_NE(run.err.find("is a file"), std::string::npos) << run.err;
-    EXPECT_EQ(ReadFileBytes(home / "Marvane"), "not a folder");
-  }
-  {
-    // No program in the build.
-    fs::remove(home / "Marvane");
-    fs::remove(build / "marvane");
-    const ScriptRun run = Start({}, {"DISPLAY=:7"});
-    EXPECT_NE(run.status, 0);
-    EXPECT_NE(run.err.find("has not been built"), std::string::npos) << run.err;
-  }
-  EXPECT_TRUE(Started().empty());
+TEST_F(StartScript, RefusesWithItsReasonAndStartsNothing) {
+  WriteFileBytes(folder, "not a folder");
+  EXPECT_NE(Start({"DISPLAY=:7"}), 0);
+  EXPECT_NE(said.find("is a file"), std::string::npos) << said;
+  EXPECT_EQ(ReadFileBytes(folder), "not a folder");
+  fs::remove(folder);
+  fs::remove(build / "marvane");
+  EXPECT_NE(Start({"DISPLAY=:7"}), 0);
+  EXPECT_NE(said.find("has not been built"), std::string::npos) << said;
+  fs::remove_all(build / "share");
+  EXPECT_NE(Start({"DISPLAY=:7"}), 0);
+  EXPECT_NE(said.find("Basic.bmp"), std::string::npos) << said;
+  EXPECT_FALSE(fs::exists(record));
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 #pragma once
 // One start of the desktop program per test, in a start folder made of the shipped files
 // (as the launcher prepares it) and a configuration folder of its own: a Ui that records,
-// file dialogs answered by a script, ticks every millisecond, and the program's end
+// the file dialogs answered by a timer, ticks every millisecond, and the program's end
 // counted instead of quitting. The desktop's tests are the slots of one QtTest program.
 #include <QtTest>
 #include <QtWidgets>
-#include <deque>
 
 #include "gui/desktop.h"
 #include "gui/file_dialogs.h"
@@ -17,30 +16,9 @@
 namespace marvane::guitest {
 
 inline QString Q(const std::string& s) { return QString::fromStdString(s); }
-// A file the build made under share/, read by Qt and not by the program.
-inline QImage Shipped(const char* name) {
+inline QImage Shipped(const char* name) {  // read by Qt, not by the program
   return QImage(QString(MARVANE_BUILD_SHARE_DIR "/") + name).convertToFormat(QImage::Format_RGB32);
 }
-
-// What a console control holds, as the user reads it.
-inline QString Shown(QWidget* w) {
-  if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
-  if (auto* s = qobject_cast<QSlider*>(w)) return QString("%1 in %2..%3").arg(s->value()).arg(s->minimum()).arg(s->maximum());
-  if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text() + (b->isChecked() ? " [x]" : "");
-  auto* l = qobject_cast<QListWidget*>(w);
-  return QString("%1 of %2|%3|%4").arg(l->currentRow()).arg(l->item(0)->text(), l->item(1)->text(), l->item(2)->text());
-}
-
-struct ScriptedFileDialogs : FileDialogs {  // answers in order; nullopt or none left: cancelled
-  std::optional<std::string> Ask(const FileDialogRequest& request) override {
-    requests.push_back(request);
-    const std::optional<std::string> answer = answers.empty() ? std::nullopt : answers.front();
-    if (!answers.empty()) answers.pop_front();
-    return answer;
-  }
-  std::deque<std::optional<std::string>> answers;
-  std::vector<FileDialogRequest> requests;
-};
 
 struct GuiRun {
   GuiRun() {
@@ -51,10 +29,15 @@ struct GuiRun {
   std::string operator/(const std::string& name) const { return start / name; }
   bool Start() {  // a fresh Desktop, as a second start in the same folder finds things
     desktop.reset();
-    desktop = std::make_unique<Desktop>(ui, dialogs);
+    desktop = std::make_unique<Desktop>(ui, fileDialogs);
     desktop->OverrideKickInterval(1);
     desktop->SetProgramEnd([this] { ++programEnds; });
     return desktop->Start(start.Path(), SettingsFilePath());
+  }
+  bool ActivateConsole() {  // so that the focus moves as it would for a user
+    console().show();
+    QApplication::setActiveWindow(&console());
+    return QTest::qWaitForWindowActive(&console());
   }
   AppState& state() { return desktop->State(); }
   QWidget& console() { return desktop->Window(Form::Console); }
@@ -73,10 +56,21 @@ struct GuiRun {
     auto* list = Control<QListWidget>("Turn45");
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
   }
-  bool ActivateConsole() {  // so that the focus moves as it would for a user
-    console().show();
-    QApplication::setActiveWindow(&console());
-    return QTest::qWaitForWindowActive(&console());
+  // Answers the next file dialog with `file` (nullopt: cancels it), noting how it was set up.
+  void Answer(std::optional<std::string> file) {
+    auto* poll = new QTimer(desktop.get());
+    QObject::connect(poll, &QTimer::timeout, [this, poll, file] {
+      auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!d) return;
+      poll->stop();
+      poll->deleteLater();
+      asked << d->windowTitle() + " | " + d->nameFilters().join(';') + " | " + d->defaultSuffix() + " | " +
+                   (d->fileMode() == QFileDialog::ExistingFile ? "an existing file in " : "any file in ") +
+                   d->directory().path() + " | " + d->selectedFiles().value(0);
+      if (file) d->selectFile(Q(*file));
+      file ? static_cast<QDialog*>(d)->accept() : d->reject();
+    });
+    poll->start(5);
   }
   QStringList Said() const {  // the beeps and message boxes so far
     QStringList said;
@@ -87,20 +81,22 @@ struct GuiRun {
   }
 
   RecordingUi ui;
-  ScriptedFileDialogs dialogs;
+  QtFileDialogs fileDialogs;
+  QStringList asked;
   int programEnds = 0;
   testing::TempFolder start, config;
   testing::ScopedEnv configEnv{"XDG_CONFIG_HOME", config.Path()};
   std::unique_ptr<Desktop> desktop;
 };
 
-// What the windows showed after each tick of a job; `onTick` may act in between.
-struct Tick {
-  QString label;  // the progress window's ("" once it is unloaded) and its bar, 0 to 1000
-  int bar;
-  bool modal, console, finalImage;
-};
+// After each tick of a job: the progress window's label ("" once it is unloaded), its bar
+// (0 to 1000) and which windows showed. `onTick` may act in between.
 struct JobWatch : QObject {
+  struct Tick {
+    QString label;
+    int bar;
+    bool modal, console, finalImage;
+  };
   explicit JobWatch(GuiRun& run) {
     connect(run.desktop.get(), &Desktop::Ticked, this, [this, &run] {
       ProgressForm* progress = run.desktop->Progress();
@@ -114,7 +110,7 @@ struct JobWatch : QObject {
   QStringList Labels() const {  // each once, in order
     QStringList labels;
     for (const Tick& t : ticks)
-      if (!t.label.isEmpty() && (labels.isEmpty() || labels.back() != t.label)) labels << t.label;
+      if (!t.label.isEmpty() && !labels.contains(t.label)) labels << t.label;
     return labels;
   }
   std::vector<Tick> ticks;
@@ -125,13 +121,11 @@ class GuiTest : public QObject {
   Q_OBJECT
  private slots:
   void TheConsoleOpensOnTheShippedFilesBehindTheSplash();
-  void AFailedStartUpLeavesTheWindowsMinimisedOrEndsTheProgram();
   void TypedValuesAreCheckedWhenTheBoxIsLeft();
   void TheHelpWindowListsShowsAndHighlightsTheTopics();
-  void ANewTileIsSquaredAndLaidOutInOneJobOrRefused();
-  void EveryWayOfClosingTheProgressWindowCancels();
+  void JobsAreCancelledAndANewTileSquaredAndLaidOutOrRefused();
   void TheFinalPictureIsTheRenderersAndTheNextStartKeepsItsValues();
-  void TheMessageBoxThePointerAndTheFileDialogs();
+  void TheMessageBoxAndTheBusyPointer();
   void TheFinalImageWindowShowsTheWholePicture();
 };
 

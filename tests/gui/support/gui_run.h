@@ -1,8 +1,6 @@
 #pragma once
-// One start of the desktop program per test, in a start folder made of the shipped files
-// (as the launcher prepares it) and a configuration folder of its own: a Ui that records,
-// the file dialogs answered by a timer, ticks every millisecond, and the program's end
-// counted instead of quitting. The desktop's tests are the slots of one QtTest program.
+// The desktop's tests (one QtTest program) each start it in a folder of the shipped files and a
+// config folder of their own; the Ui records, a timer answers file dialogs, ticks come every ms.
 #include <QtTest>
 #include <QtWidgets>
 
@@ -16,9 +14,8 @@
 namespace marvane::guitest {
 
 inline QString Q(const std::string& s) { return QString::fromStdString(s); }
-inline QImage Shipped(const char* name) {  // read by Qt, not by the program
-  return QImage(QString(MARVANE_BUILD_SHARE_DIR "/") + name).convertToFormat(QImage::Format_RGB32);
-}
+inline QImage Rgb(const QImage& image) { return image.convertToFormat(QImage::Format_RGB32); }
+inline QImage Shipped(const char* name) { return Rgb(QImage(QString(MARVANE_BUILD_SHARE_DIR "/") + name)); }
 
 struct GuiRun {
   GuiRun() {
@@ -28,14 +25,13 @@ struct GuiRun {
   }
   std::string operator/(const std::string& name) const { return start / name; }
   bool Start() {  // a fresh Desktop, as a second start in the same folder finds things
-    desktop.reset();
     desktop = std::make_unique<Desktop>(ui, fileDialogs);
     desktop->OverrideKickInterval(1);
     desktop->SetProgramEnd([this] { ++programEnds; });
     return desktop->Start(start.Path(), SettingsFilePath());
   }
   bool ActivateConsole() {  // so that the focus moves as it would for a user
-    console().show();
+    console().activateWindow();
     QApplication::setActiveWindow(&console());
     return QTest::qWaitForWindowActive(&console());
   }
@@ -58,19 +54,14 @@ struct GuiRun {
   }
   // Answers the next file dialog with `file` (nullopt: cancels it), noting how it was set up.
   void Answer(std::optional<std::string> file) {
-    auto* poll = new QTimer(desktop.get());
-    QObject::connect(poll, &QTimer::timeout, [this, poll, file] {
+    QTimer::singleShot(0, [this, file] {
       auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      if (!d) return;
-      poll->stop();
-      poll->deleteLater();
       asked << d->windowTitle() + " | " + d->nameFilters().join(';') + " | " + d->defaultSuffix() + " | " +
                    (d->fileMode() == QFileDialog::ExistingFile ? "an existing file in " : "any file in ") +
                    d->directory().path() + " | " + d->selectedFiles().value(0);
       if (file) d->selectFile(Q(*file));
       file ? static_cast<QDialog*>(d)->accept() : d->reject();
     });
-    poll->start(5);
   }
   QStringList Said() const {  // the beeps and message boxes so far
     QStringList said;
@@ -89,32 +80,22 @@ struct GuiRun {
   std::unique_ptr<Desktop> desktop;
 };
 
-// After each tick of a job: the progress window's label ("" once it is unloaded), its bar
-// (0 to 1000) and which windows showed. `onTick` may act in between.
-struct JobWatch : QObject {
-  struct Tick {
-    QString label;
-    int bar;
-    bool modal, console, finalImage;
-  };
+struct JobWatch : QObject {  // the progress window's label after each tick ("" once unloaded)
   explicit JobWatch(GuiRun& run) {
     connect(run.desktop.get(), &Desktop::Ticked, this, [this, &run] {
       ProgressForm* progress = run.desktop->Progress();
-      ticks.push_back({progress ? progress->findChild<QLabel*>("LabelInfo")->text() : "",
-                       progress ? progress->findChild<QProgressBar*>()->value() : -1,
-                       progress && progress->isVisible() && progress->isModal(), run.console().isVisible(),
-                       run.desktop->Window(Form::FinalImage).isVisible()});
-      if (onTick) onTick();
+      ticks << (progress ? progress->findChild<QLabel*>("LabelInfo")->text() : "");
+      if (onTick) onTick(progress);
     });
   }
   QStringList Labels() const {  // each once, in order
-    QStringList labels;
-    for (const Tick& t : ticks)
-      if (!t.label.isEmpty() && !labels.contains(t.label)) labels << t.label;
+    QStringList labels = ticks;
+    labels.removeAll("");
+    labels.removeDuplicates();
     return labels;
   }
-  std::vector<Tick> ticks;
-  std::function<void()> onTick;
+  QStringList ticks;
+  std::function<void(ProgressForm*)> onTick;
 };
 
 class GuiTest : public QObject {
@@ -125,7 +106,6 @@ class GuiTest : public QObject {
   void TheHelpWindowListsShowsAndHighlightsTheTopics();
   void JobsAreCancelledAndANewTileSquaredAndLaidOutOrRefused();
   void TheFinalPictureIsTheRenderersAndTheNextStartKeepsItsValues();
-  void TheMessageBoxAndTheBusyPointer();
   void TheFinalImageWindowShowsTheWholePicture();
 };
 

@@ -32,15 +32,23 @@ if(DESKTOP_FILE_VALIDATE)
 endif()
 
 # The desktop entry runs bin/marvane-start. Without a display it must still prepare the
-# start folder from the installed files, then refuse with its message.
+# start folder from the installed files, keeping what the user has there (here a help text
+# of their own), then refuse with its message.
 set(home ${PREFIX}/home)
-file(MAKE_DIRECTORY ${home})
+file(WRITE ${home}/Marvane/HelpTxt.txt "my own notes")
 execute_process(COMMAND env -i HOME=${home} PATH=/usr/bin:/bin ${PREFIX}/bin/marvane-start
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(status EQUAL 0 OR NOT err MATCHES "no display")
   message(FATAL_ERROR "marvane-start without a display: status ${status}, said: ${err}")
 endif()
-foreach(file Tiles/Basic.bmp HelpTxt.txt)
+file(READ ${home}/Marvane/HelpTxt.txt kept)
+if(NOT kept STREQUAL "my own notes")
+  message(FATAL_ERROR "marvane-start replaced the user's own HelpTxt.txt")
+endif()
+foreach(file Tiles/Basic.bmp TileGrid.bmp)
+  if(NOT EXISTS ${PREFIX}/share/marvane/${file})
+    continue()
+  endif()
   execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${home}/Marvane/${file}
                           ${PREFIX}/share/marvane/${file} RESULT_VARIABLE differs)
   if(NOT differs EQUAL 0)

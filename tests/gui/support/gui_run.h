@@ -1,114 +1,112 @@
 #pragma once
-// One start of the desktop program for a test: its own start folder and configuration
-// folder (XDG_CONFIG_HOME), a Ui that records instead of showing boxes, file dialogs
-// answered by a script, ticks every millisecond, and the program's end recorded
-// instead of quitting. Nothing ever waits for a person.
-#include <QString>
-#include <QTest>
-#include <QWidget>
-
-#include <deque>
-#include <functional>
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
+// The desktop's tests (one QtTest program) each start it in a folder of the shipped files and a
+// config folder of their own; the Ui records, a timer answers file dialogs, ticks come every ms.
+#include <QtTest>
+#include <QtWidgets>
 
 #include "gui/desktop.h"
 #include "gui/file_dialogs.h"
-#include "platform/picture.h"
+#include "gui/progress_form.h"
+#include "platform/config_location.h"
 #include "platform/ui.h"
 #include "support/temp_folder.h"
 
 namespace marvane::guitest {
 
-// Answers the dialogs in order from `answers` (nullopt: the user cancels; none left:
-// cancel too) and keeps every request it was given.
-class ScriptedFileDialogs : public FileDialogs {
- public:
-  std::optional<std::string> Ask(const FileDialogRequest& request) override {
-    requests.push_back(request);
-    if (answers.empty()) return std::nullopt;
-    auto answer = answers.front();
-    answers.pop_front();
-    return answer;
+inline QString Q(const std::string& s) { return QString::fromStdString(s); }
+inline QImage Rgb(const QImage& image) { return image.convertToFormat(QImage::Format_RGB32); }
+inline QImage Shipped(const char* name) { return Rgb(QImage(QString(MARVANE_BUILD_SHARE_DIR "/") + name)); }
+
+struct GuiRun {
+  GuiRun() {
+    std::filesystem::create_directories(start / "Tiles");
+    for (const char* name : {"Tiles/Basic.bmp", "HelpTxt.txt", "TileGrid.bmp"})
+      std::filesystem::copy_file(std::string(MARVANE_BUILD_SHARE_DIR "/") + name, start / name);
   }
-  std::deque<std::optional<std::string>> answers;
-  std::vector<FileDialogRequest> requests;
-};
-
-// A picture whose every pixel differs from its neighbours in every channel.
-Picture PatternPicture(int32_t width, int32_t height, int32_t seed);
-
-class GuiRun {
- public:
-  GuiRun();
-  ~GuiRun();
-  GuiRun(const GuiRun&) = delete;
-  GuiRun& operator=(const GuiRun&) = delete;
-
-  std::string StartFolder() const { return start_.Path(); }
-  std::string operator/(const std::string& name) const { return start_ / name; }
-  // The settings file of this run's configuration folder.
-  std::string IniPath() const;
-
-  // Files a start folder holds: the tile grid of the last run (board-sized), the tile,
-  // the help text.
-  void WriteTileGrid(int32_t seed = 1);
-  void WriteTile(const std::string& relativePath, int32_t width, int32_t height, int32_t seed = 2);
-  void WriteHelp(const std::string& text);
-
-  // Starts the program (a fresh Desktop; one left from an earlier start is closed down
-  // first, as a second start in the same folder would find things).
-  bool Start();
-  Desktop& desktop() { return *desktop_; }
-  AppState& state() { return desktop_->State(); }
-  QWidget& console();
-
-  // A console control by name; fails the test when there is none.
-  template <typename T>
+  std::string operator/(const std::string& name) const { return start / name; }
+  bool Start() {  // a fresh Desktop, as a second start in the same folder finds things
+    desktop = std::make_unique<Desktop>(ui, fileDialogs);
+    desktop->OverrideKickInterval(1);
+    desktop->SetProgramEnd([this] { ++programEnds; });
+    return desktop->Start(start.Path(), SettingsFilePath());
+  }
+  bool ActivateConsole() {  // so that the focus moves as it would for a user
+    console().activateWindow();
+    QApplication::setActiveWindow(&console());
+    return QTest::qWaitForWindowActive(&console());
+  }
+  AppState& state() { return desktop->State(); }
+  QWidget& console() { return desktop->Window(Form::Console); }
+  template <typename T = QWidget>
   T* Control(const char* name) {
-    T* control = console().findChild<T*>(name);
-    if (!control) qFatal("no console control named %s", name);
-    return control;
+    if (T* control = console().findChild<T*>(name)) return control;
+    qFatal("no console control named %s", name);
   }
-
-  // Makes the console the active window so that focus moves as it would for a user.
-  bool ActivateConsole();
+  void Click(const char* name) { QTest::mouseClick(Control<QAbstractButton>(name), Qt::LeftButton); }
+  void Type(const char* name, const QString& text) {  // over what the box held; it keeps the focus
+    QTest::mouseClick(Control(name), Qt::LeftButton);
+    QTest::keyClick(Control(name), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(Control(name), text);
+  }
+  void ClickRow(int row) {
+    auto* list = Control<QListWidget>("Turn45");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+  }
+  // Answers the next file dialog with `file` (nullopt: cancels it), noting how it was set up.
+  void Answer(std::optional<std::string> file) {
+    QTimer::singleShot(0, [this, file] {
+      auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      asked << d->windowTitle() + " | " + d->nameFilters().join(';') + " | " + d->defaultSuffix() + " | " +
+                   (d->fileMode() == QFileDialog::ExistingFile ? "an existing file in " : "any file in ") +
+                   d->directory().path() + " | " + d->selectedFiles().value(0);
+      if (file) d->selectFile(Q(*file));
+      file ? static_cast<QDialog*>(d)->accept() : d->reject();
+    });
+  }
+  QStringList Said() const {  // the beeps and message boxes so far
+    QStringList said;
+    for (const auto& e : ui.Events())
+      if (e.kind != RecordingUi::Event::Kind::Pointer)
+        said << (e.kind == RecordingUi::Event::Kind::Beep ? QString("beep") : Q(e.title + ": " + e.text));
+    return said;
+  }
 
   RecordingUi ui;
-  ScriptedFileDialogs dialogs;
+  QtFileDialogs fileDialogs;
+  QStringList asked;
   int programEnds = 0;
-
- private:
-  testing::TempFolder start_;
-  testing::TempFolder config_;
-  testing::ScopedEnv configEnv_;
-  std::unique_ptr<Desktop> desktop_;
+  testing::TempFolder start, config;
+  testing::ScopedEnv configEnv{"XDG_CONFIG_HOME", config.Path()};
+  std::unique_ptr<Desktop> desktop;
 };
 
-// What the windows showed after each tick of a job.
-struct TickRecord {
-  int32_t jobState = 0;   // the stage the next tick works on
-  QString label;          // the progress window's label ("" once it is unloaded)
-  int bar = -1;           // its progress bar, 0 to 1000 (-1 once it is unloaded)
-  bool progressVisible = false;
-  bool consoleVisible = false;
-  bool finalImageVisible = false;
+struct JobWatch : QObject {  // the progress window's label after each tick ("" once unloaded)
+  explicit JobWatch(GuiRun& run) {
+    connect(run.desktop.get(), &Desktop::Ticked, this, [this, &run] {
+      ProgressForm* progress = run.desktop->Progress();
+      ticks << (progress ? progress->findChild<QLabel*>("LabelInfo")->text() : "");
+      if (onTick) onTick(progress);
+    });
+  }
+  QStringList Labels() const {  // each once, in order
+    QStringList labels = ticks;
+    labels.removeAll("");
+    labels.removeDuplicates();
+    return labels;
+  }
+  QStringList ticks;
+  std::function<void(ProgressForm*)> onTick;
 };
 
-// Watches the ticks of the jobs of one run; `onTick` may act in between (click
-// CANCEL, close the window).
-class JobWatch : public QObject {
- public:
-  explicit JobWatch(GuiRun& run);
-  std::vector<TickRecord> ticks;
-  std::function<void(const TickRecord&)> onTick;
-  // The labels shown, each once, in order.
-  QStringList Labels() const;
+class GuiTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void TheConsoleOpensOnTheShippedFilesBehindTheSplash();
+  void TypedValuesAreCheckedWhenTheBoxIsLeft();
+  void TheHelpWindowListsShowsAndHighlightsTheTopics();
+  void JobsAreCancelledAndANewTileSquaredAndLaidOutOrRefused();
+  void TheFinalPictureIsTheRenderersAndTheNextStartKeepsItsValues();
+  void TheFinalImageWindowShowsTheWholePicture();
 };
-
-// The messages the Ui was asked to show, as "title: text" lines.
-QStringList MessageLines(const RecordingUi& ui);
 
 }  // namespace marvane::guitest

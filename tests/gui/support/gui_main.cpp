@@ -1,0 +1,3 @@
+#include "gui/support/gui_run.h"
+
+QTEST_MAIN(marvane::guitest::GuiTest)

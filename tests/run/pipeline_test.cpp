@@ -262,8 +262,13 @@ TEST_P(FastPath, DrawsTheSamePicturesAsTheTicksAndEndsTheStageAsTheyDo) {
                 std::ssize(drawn.Pixels()), c.quadrants == 0);
 }
 
+// Short names keep the listing narrow; a failure prints the whole case.
 INSTANTIATE_TEST_SUITE_P(RandomSettings, FastPath, ::testing::ValuesIn(Matrix()),
-                         [](const ::testing::TestParamInfo<Case>& info) { return Name(info.param); });
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                           const Case& c = info.param;
+                           return "case" + std::to_string(info.index) + "_N" + std::to_string(c.numbers[1]) +
+                                  (c.small ? "_small_" : "_full_") + std::to_string(c.threads) + "threads";
+                         });
 
 // A hue that is not a number cannot be rounded: "Overflow" at the first coloured pixel,
 // raised again on the calling thread with the pictures untouched.

@@ -39,6 +39,15 @@ void GuiTest::TheHelpWindowListsShowsAndHighlightsTheTopics() {
   QVERIFY(shown().startsWith("BUb B-g --k --k /Getting"));
   QTest::mouseClick(title(3), Qt::LeftButton);
   QCOMPARE(shown(), QString::fromUtf8("--k --k BUb --k /Cafés: "));
+  // Unloaded by its title bar, it reads the file again: 26 of 30 topics listed, and a message.
+  std::string guide;
+  for (int t = 1; t <= 30; ++t) guide += "{Topic " + std::to_string(t) + "\r\n";
+  testing::WriteFileBytes(run / "HelpTxt.txt", guide);
+  help->close();
+  QTRY_VERIFY(help.isNull());
+  run.Click("HelpMe");
+  QCOMPARE(run.Said(), QStringList({"ReadHelpFile: The help file has 30 topics, but only 26 can be listed."}));
+  QCOMPARE(run.desktop->Help().findChild<QLabel*>("TopicChosen26")->text(), QString("Topic 26"));
 }
 
 }  // namespace marvane::guitest

@@ -26,6 +26,7 @@ void GuiTest::JobsAreCancelledAndANewTileSquaredAndLaidOutOrRefused() {
     watch.ticks.clear();
   }
   watch.onTick = nullptr;
+  JobWatch tile(run);
 
   // A tile wider than tall, chosen in a dialog opened at the tile in use: squared, saved beside
   // it as the tile in use and laid out as the new grid.
@@ -35,19 +36,19 @@ void GuiTest::JobsAreCancelledAndANewTileSquaredAndLaidOutOrRefused() {
   run.Click("ChangeTileFile");
   QCOMPARE(run.asked.first(), "Filename for tile image | Image files (*.bmp *.jpg *.tif *.gif) | bmp | an existing "
                               "file in " + Q(run / "Tiles | " + run / "Tiles/Basic.bmp"));
-  QCOMPARE(watch.Labels(), QStringList({"Squaring tile image...", "Creating Tile Grid..."}));
+  QCOMPARE(tile.labels, QStringList({"Squaring tile image...", "Creating Tile Grid..."}));
   QCOMPARE(run.Control<QLineEdit>("TileFile")->text(), Q(run / "Tiles/Rose-Square.bmp"));
   QVERIFY(QImage(run.Control<QLineEdit>("TileFile")->text()).size() == QSize(120, 120));
   QCOMPARE(run.Control("TileImage")->size(), QSize(124, 124));
   QVERIFY(!run.state().settings.NeedToRedrawGrid && PictureImage(run.state().Workspace1) != Shipped("TileGrid.bmp"));
   QVERIFY(cleanedUp() && run.Said().isEmpty());
   // More than 300 pixels a side: refused with the beep and the message, before any job.
-  watch.ticks.clear();
+  tile.ticks.clear();
   run.Answer(run / "Tiles/Wide.bmp");
   run.Click("ChangeTileFile");
   QCOMPARE(run.Said(), QStringList({"beep", "Change Tile Image: Each dimension of the tile image must be between "
                                             "10 and 300 pixels."}));
-  QVERIFY(watch.ticks.empty() && !std::filesystem::exists(run / "Tiles/Wide-Square.bmp"));
+  QVERIFY(tile.ticks.empty() && !std::filesystem::exists(run / "Tiles/Wide-Square.bmp"));
 }
 
 }  // namespace marvane::guitest

@@ -20,7 +20,7 @@ void GuiTest::TheFinalImageWindowShowsTheWholePicture() {
     scrolls = scroll->horizontalScrollBar()->isVisible() || scroll->verticalScrollBar()->isVisible();
   };
   run.Click("CreateFinal");
-  QCOMPARE(watch.Labels(), QStringList({"Creating final image..."}));  // on the shipped grid as it is
+  QCOMPARE(watch.labels, QStringList({"Creating final image..."}));  // on the shipped grid as it is
   QVERIFY(seen == expected && scrolls == (seen != picture));
 }
 

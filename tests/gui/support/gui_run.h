@@ -80,21 +80,16 @@ struct GuiRun {
   std::unique_ptr<Desktop> desktop;
 };
 
-struct JobWatch : QObject {  // the progress window's label after each tick ("" once unloaded)
+struct JobWatch : QObject {
   explicit JobWatch(GuiRun& run) {
     connect(run.desktop.get(), &Desktop::Ticked, this, [this, &run] {
       ProgressForm* progress = run.desktop->Progress();
       ticks << (progress ? progress->findChild<QLabel*>("LabelInfo")->text() : "");
+      if (!ticks.back().isEmpty() && !labels.contains(ticks.back())) labels << ticks.back();
       if (onTick) onTick(progress);
     });
   }
-  QStringList Labels() const {  // each once, in order
-    QStringList labels = ticks;
-    labels.removeAll("");
-    labels.removeDuplicates();
-    return labels;
-  }
-  QStringList ticks;
+  QStringList ticks, labels;  // the progress window's label after each tick ("" once unloaded); each once
   std::function<void(ProgressForm*)> onTick;
 };
 

@@ -253,8 +253,8 @@ TEST_P(FastPath, DrawsTheSamePicturesAsTheTicksAndEndsTheStageAsTheyDo) {
   const AppState& ticks = run.s;
   EXPECT_TRUE(run.ui.Messages().empty());
   EXPECT_TRUE(fast.FinalImage == ticks.FinalImage && fast.Thumbnail == ticks.Thumbnail && fast.Workspace1 == ticks.Workspace1);
-  EXPECT_EQ(tuple(fast.JobState, fast.FinalRunActive, fast.ScanX, fast.ScanY),
-            tuple(ticks.JobState, ticks.FinalRunActive, ticks.ScanX, ticks.ScanY));
+  EXPECT_EQ(tuple(fast.JobState, fast.FinalRunActive, fast.ScanX, fast.ScanY, fast.SliceCount),
+            tuple(ticks.JobState, ticks.FinalRunActive, ticks.ScanX, ticks.ScanY, ticks.SliceCount));
   // The ticks saved the picture of the chosen size, and drew it where a quarter was ticked.
   const Picture& drawn = c.small ? ticks.Thumbnail : ticks.FinalImage;
   EXPECT_TRUE(LoadPictureFile(ticks.settings.SaveFileName, 0) == drawn);

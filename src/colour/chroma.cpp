@@ -7,38 +7,6 @@
 
 namespace marvane {
 
-int16_t ClampByte(double v) {
-  float x = ToSingle(v);
-  if (x > 255.0f) {
-    x = 255.0f;
-  } else if (!(x >= 0.0f)) {
-    x = 0.0f;
-  }
-  return static_cast<int16_t>(std::nearbyint(x));
-}
-
-void SetValue(Chroma& c) {
-  const int32_t r = ClampByte(c.Red);
-  const int32_t g = ClampByte(c.Green);
-  const int32_t b = ClampByte(c.Blue);
-  c.Value = (b * 256 + g) * 256 + r;
-  c.ValueSet = true;
-}
-
-void SplitColor(double v, float& red, float& green, float& blue) {
-  const int32_t packed = RoundToLong(v);
-  red = static_cast<float>(packed % 256);
-  green = static_cast<float>((packed / 256) % 256);
-  blue = static_cast<float>(packed / 65536);
-}
-
-void SetColors(Chroma& c) {
-  if (c.ColorsSet) return;
-  SplitColor(c.Value, c.Red, c.Green, c.Blue);
-  c.ColorsSet = true;
-  c.ValueSet = true;
-}
-
 void ResetSetChroma(Chroma& c) {
   c.ValueSet = false;
   c.ColorsSet = false;

@@ -3,7 +3,10 @@
 // value the drawing surfaces take (red + 256 x green + 65536 x blue); two flags say
 // which side is current, so a colour can be set from either side and the other side is
 // derived on demand. Records are plain values.
+#include <cmath>
 #include <cstdint>
+
+#include "util/numbers.h"
 
 namespace marvane {
 
@@ -39,14 +42,42 @@ struct ChromaExtended : Chroma {
 
 // A component as a byte: clamped to 0..255 (NaN gives 0) as a float, then rounded to the
 // nearest whole number with halves to even (254.5 -> 254, 253.5 -> 254).
-int16_t ClampByte(double v);
+// (rint rounds halves to even in the default rounding mode, which is never changed.)
+inline int16_t ClampByte(double v) {
+  float x = ToSingle(v);
+  if (x > 255.0f) {
+    x = 255.0f;
+  } else if (!(x >= 0.0f)) {
+    x = 0.0f;
+  }
+  return static_cast<int16_t>(std::rint(x));
+}
 // Value from the components (each clamped first, so packing cannot overflow).
-void SetValue(Chroma& c);
+inline void SetValue(Chroma& c) {
+  const int32_t r = ClampByte(c.Red);
+  const int32_t g = ClampByte(c.Green);
+  const int32_t b = ClampByte(c.Blue);
+  c.Value = (b * 256 + g) * 256 + r;
+  c.ValueSet = true;
+}
 // The three components of a packed value, with truncating division: -1 gives red -1,
 // and values of 2^24 and above give a blue above 255.
-void SplitColor(double v, float& red, float& green, float& blue);
+inline void SplitPacked(int32_t packed, float& red, float& green, float& blue) {
+  red = static_cast<float>(packed % 256);
+  green = static_cast<float>((packed / 256) % 256);
+  blue = static_cast<float>(packed / 65536);
+}
+// The same for a packed value held as a real number, rounded to a 32-bit integer first.
+inline void SplitColor(double v, float& red, float& green, float& blue) {
+  SplitPacked(RoundToLong(v), red, green, blue);
+}
 // Components from Value, unless they are current already.
-void SetColors(Chroma& c);
+inline void SetColors(Chroma& c) {
+  if (c.ColorsSet) return;
+  SplitPacked(c.Value, c.Red, c.Green, c.Blue);
+  c.ColorsSet = true;
+  c.ValueSet = true;
+}
 void ResetSetChroma(Chroma& c);
 // a + (b - a) x t per component, Value recomputed. A float t keeps every step in
 // float; a double t forms the product and the sum in double before the final rounding.

@@ -1,5 +1,6 @@
 #include "colour/spectrum.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/ui.h"
@@ -55,7 +56,13 @@ const SpectrumTables& ReadySpectrum() {
 
 namespace {
 
-int HalfwayIndex(int a, int b) { return static_cast<int>(std::nearbyint((a + b) * 0.5)); }
+// (a + b) / 2 rounded to the nearest whole number, halves to even, in integers: a half
+// (an odd sum) goes up exactly when the lower neighbour is odd.
+int HalfwayIndex(int a, int b) {
+  const int sum = a + b;
+  const int half = sum >> 1;  // rounds down, negative sums too
+  return half + ((sum & 1) & (half & 1));
+}
 
 // A bisection of SpecMidNorm over lo..hi for `key`, the values rising or falling over
 // the stretch. It trusts that direction; where the values turn back (the last entries
@@ -79,12 +86,8 @@ int16_t SearchMidNorm(const SpectrumTables& s, int lo, int hi, float key, bool f
   }
 }
 
-}  // namespace
-
-int16_t Match(const SpectrumTables& s, ChromaExtended& x) {
-  if (x.Level == 0) x.Level = 1;
-  SetExtended(x);
-  const float r = x.NormRed, g = x.NormGreen, b = x.NormBlue;
+// The spectrum index of the hue whose normalised components are r, g and b.
+int16_t MatchNorms(const SpectrumTables& s, float r, float g, float b) {
   constexpr bool kRising = false, kFalling = true;
   if (r != 0.0f) {
     if (g != 0.0f) {
@@ -106,14 +109,61 @@ int16_t Match(const SpectrumTables& s, ChromaExtended& x) {
   return SearchMidNorm(s, 240, 287, g, kFalling);
 }
 
+}  // namespace
+
+int16_t Match(const SpectrumTables& s, ChromaExtended& x) {
+  if (x.Level == 0) x.Level = 1;
+  SetExtended(x);
+  return MatchNorms(s, x.NormRed, x.NormGreen, x.NormBlue);
+}
+
+int16_t MatchWhole(const SpectrumTables& s, int32_t red, int32_t green, int32_t blue) {
+  // The normalised components of whole ones: 0 for the smallest, 1 for the largest (all
+  // 1 for a grey), and (c - min) / spread, rounded to a float, for one in between;
+  // SetZZProps gives exactly these, since its differences and spread are whole too.
+  const int32_t low = std::min({red, green, blue}), high = std::max({red, green, blue});
+  const int32_t spread = high - low;
+  if (spread == 0) return MatchNorms(s, 1.0f, 1.0f, 1.0f);
+  auto norm = [&](int32_t c) {
+    if (c == low) return 0.0f;
+    if (c == high) return 1.0f;
+    return ToSingle(static_cast<double>(c - low) / spread);
+  };
+  return MatchNorms(s, norm(red), norm(green), norm(blue));
+}
+
+
+namespace {
+
+// The spectrum entry that an index names: rounded to a 16-bit integer and wrapped.
+int EntryOf(double index) {
+  int i = RoundToInteger(index);
+  while (i < 0) i += kSpectrumSize;
+  return i % kSpectrumSize;
+}
+
+// The components of entry i with its white floor and spread scaled, before any
+// derived field is worked out: packed first, so they become the packed colour's whole,
+// clamped values.
+Chroma ScaledEntry(const SpectrumTables& s, int i, double whiteScale, double spreadScale) {
+  const float w = ToSingle(whiteScale * s.SpecMin[i]);
+  const float spread = ToSingle(spreadScale * s.SpecSpread[i]);
+  Chroma n;
+  n.Red = ToSingle(static_cast<double>(spread) * s.SpecNormRed[i] + w);
+  n.Green = ToSingle(static_cast<double>(spread) * s.SpecNormGreen[i] + w);
+  n.Blue = ToSingle(static_cast<double>(spread) * s.SpecNormBlue[i] + w);
+  SetValue(n);
+  SetColors(n);
+  return n;
+}
+
+}  // namespace
+
 ChromaExtended SpecColor(Ui& ui, const SpectrumTables& s, double index, double whiteScale,
                          double spreadScale) {
   ChromaExtended result;
   WithErrorTrap(ui, "SpecColor", [&] {
-    int i = RoundToInteger(index);
-    while (i < 0) i += kSpectrumSize;
-    i %= kSpectrumSize;
-
+    const int i = EntryOf(index);
     if (whiteScale == 1.0 && spreadScale == 1.0) {
       ChromaExtended& e = result;
       e.Value = s.SpecColors[i];
@@ -128,19 +178,26 @@ ChromaExtended SpecColor(Ui& ui, const SpectrumTables& s, double index, double w
       e.Level = 1;
       return;
     }
-
-    const float w = ToSingle(whiteScale * s.SpecMin[i]);
-    const float spread = ToSingle(spreadScale * s.SpecSpread[i]);
-    ChromaExtended n;
-    n.Level = 1;
-    n.Red = ToSingle(static_cast<double>(spread) * s.SpecNormRed[i] + w);
-    n.Green = ToSingle(static_cast<double>(spread) * s.SpecNormGreen[i] + w);
-    n.Blue = ToSingle(static_cast<double>(spread) * s.SpecNormBlue[i] + w);
-    // Packing first and then deriving replaces the components by the whole, clamped
-    // values of the packed colour, since ColorsSet is still false.
-    SetValue(n);
+    ChromaExtended n = ExtendedFrom(ScaledEntry(s, i, whiteScale, spreadScale));
     SetExtended(n);
     result = n;
+  });
+  return result;
+}
+
+Chroma SpecColorPart(Ui& ui, const SpectrumTables& s, double index, double whiteScale,
+                     double spreadScale) {
+  Chroma result;
+  WithErrorTrap(ui, "SpecColor", [&] {
+    const int i = EntryOf(index);
+    if (whiteScale == 1.0 && spreadScale == 1.0) {
+      result.Value = s.SpecColors[i];
+      result.Red = s.SpecRed[i];
+      result.Green = s.SpecGreen[i];
+      result.Blue = s.SpecBlue[i];
+    } else {
+      result = ScaledEntry(s, i, whiteScale, spreadScale);
+    }
   });
   return result;
 }

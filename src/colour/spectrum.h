@@ -39,6 +39,9 @@ const SpectrumTables& ReadySpectrum();
 // The spectrum index (0..426) whose hue is that of x, whatever its white level and
 // strength. x is brought to level 1 and left fully derived.
 int16_t Match(const SpectrumTables& spectrum, ChromaExtended& x);
+// Match for a colour of whole components (those of a packed colour): the same index,
+// found without deriving the whole record.
+int16_t MatchWhole(const SpectrumTables& spectrum, int32_t red, int32_t green, int32_t blue);
 
 // The spectrum colour at `index` (rounded to a 16-bit integer, halves to even, and
 // wrapped into 0..426) with its white floor scaled by `whiteScale` and its spread by
@@ -48,5 +51,11 @@ int16_t Match(const SpectrumTables& spectrum, ChromaExtended& x);
 // an empty record.
 ChromaExtended SpecColor(Ui& ui, const SpectrumTables& spectrum, double index, double whiteScale,
                          double spreadScale);
+
+// The colour part of SpecColor's result (components and Value, the same numbers), for
+// callers that use nothing else: the derived fields are not worked out. Errors are
+// reported under "SpecColor" as there, and give black.
+Chroma SpecColorPart(Ui& ui, const SpectrumTables& spectrum, double index, double whiteScale,
+                     double spreadScale);
 
 }  // namespace marvane

@@ -1,12 +1,16 @@
 #include "engine/final_colour.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <memory>
 
 #include "colour/spectrum.h"
 #include "engine/engine_state.h"
 #include "engine/geometry.h"
 #include "engine/sampling.h"
 #include "platform/picture.h"
+#include "platform/run_time_error.h"
 #include "util/numbers.h"
 
 namespace marvane {
@@ -18,96 +22,175 @@ void SetSpiralGeometry(EngineState& state) {
 
 namespace {
 
-struct Polar {
-  float dx, dy, r;
-};
+// The white level and spread of a colour relative to its entry's. The entry's own are
+// the tables' SpecMin and SpecSpread: bringing SpecColor(entry, 1, 1) up to date derives
+// them from the same packed colour by the same steps that built the tables.
+SpectrumPlace WithEntryScales(const SpectrumTables& spectrum, SpectrumPlace place, float minVal, float spread) {
+  const float entryMin = spectrum.SpecMin[static_cast<size_t>(place.entry)];
+  const float entrySpread = spectrum.SpecSpread[static_cast<size_t>(place.entry)];
+  place.white = entryMin > 0 ? ToSingle(static_cast<double>(minVal) / entryMin) : 0.0f;
+  place.spread = entrySpread > 0 ? ToSingle(static_cast<double>(spread) / entrySpread) : 0.0f;
+  return place;
+}
 
-inline Polar PolarOf(const BoardConstants& board, int32_t x, int32_t y) {
-  Polar p;
-  p.dx = ToSingle(static_cast<double>(x) - board.CenterX);
-  p.dy = ToSingle(static_cast<double>(y) - board.CenterY);
-  p.r = ToSingle(std::sqrt(static_cast<double>(p.dy) * p.dy + static_cast<double>(p.dx) * p.dx));
-  return p;
+SpectrumPlace PlaceOf(const SpectrumTables& spectrum, ChromaExtended a) {
+  SpectrumPlace place;
+  place.entry = Match(spectrum, a);
+  return WithEntryScales(spectrum, place, a.MinVal, a.Spread);
 }
 
 }  // namespace
 
-Chroma SpiralColorAt(Ui& ui, const Picture& surface, const EngineState& state, int32_t x, int32_t y,
-                     double offset, int32_t width, int32_t height) {
-  const BoardConstants& board = state.board;
-  const SpiralConstants& sp = state.spiral;
-  const Polar pos = PolarOf(board, x, y);
-  // theta runs clockwise from straight up.
-  const float theta = ToSingle(AngleOf(pos.dx, pos.dy) + kQuarterTurn);
+SpectrumPlace PlaceOnSpectrum(const SpectrumTables& spectrum, int32_t packed) {
+  if (packed < 0 || packed > 0xFFFFFF) {
+    // Not three bytes: the components come out of the division as they may.
+    Chroma c;
+    c.Value = packed;
+    c.ValueSet = true;
+    return PlaceOf(spectrum, ExtendedFrom(c));
+  }
+  const int32_t red = packed & 0xFF, green = (packed >> 8) & 0xFF, blue = packed >> 16;
+  SpectrumPlace place;
+  place.entry = MatchWhole(spectrum, red, green, blue);
+  const float low = static_cast<float>(std::min({red, green, blue}));
+  const float spread = static_cast<float>(std::max({red, green, blue})) - low;
+  return WithEntryScales(spectrum, place, low, spread);
+}
 
-  // The ring coordinate: 0 at the smallest radius, up by 1 per ring outward.
-  float u = ToSingle(NaturalLog(pos.r) - sp.LogInnerRadius);
-  u = ToSingle(u * sp.InvLogRatio);
-  float v = ToSingle(static_cast<double>(u) - IntDown(u));
+SpectrumPlace SpectrumPlaceMemo::Get(int32_t packed) {
+  // Only colours of three bytes are remembered; -1 marks an empty slot.
+  if (packed < 0 || packed > 0xFFFFFF) return PlaceOnSpectrum(spectrum_, packed);
+  // Fibonacci hashing: neighbouring colours land far apart.
+  Slot& slot = slots_[(static_cast<uint32_t>(packed) * 2654435761u) >> (32 - kBits)];
+  if (slot.packed != packed) {
+    slot.place = PlaceOnSpectrum(spectrum_, packed);
+    slot.packed = packed;
+  }
+  return slot.place;
+}
 
+FinalPixelKernel::~FinalPixelKernel() = default;
+
+FinalPixelKernel::FinalPixelKernel(Ui& ui, const Picture& grid, const EngineState& state,
+                                   const SpectrumTables& spectrum, int32_t specStart)
+    : ui_(ui),
+      grid_(grid),
+      state_(state),
+      spectrum_(spectrum),
+      specStart_(specStart),
+      passThrough_(state.SpectrumShift == 0 && state.BrightnessShift == 0 && specStart == 0),
+      offset_(state.GridTileSize * 0.5) {}
+
+float FinalPixelKernel::Dx(int32_t x) const { return ToSingle(static_cast<double>(x) - state_.board.CenterX); }
+float FinalPixelKernel::Dy(int32_t y) const { return ToSingle(static_cast<double>(y) - state_.board.CenterY); }
+
+FinalPixelKernel::Ring FinalPixelKernel::RingOf(float dx, float dy) const {
+  const SpiralConstants& sp = state_.spiral;
+  Ring ring;
+  // (-dx)^2 is dx^2 exactly, so the four pixels (+-dx, +-dy) get the same distance.
+  ring.r = ToSingle(std::sqrt(static_cast<double>(dy) * dy + static_cast<double>(dx) * dx));
+  ring.drawn = ToSingle(sp.InnerRadiusReal + 1.0) < ring.r;
+  ring.coloured = !(ToSingle(sp.InnerRadiusReal) > ring.r);
+  if (ring.drawn) {
+    // The ring coordinate: 0 at the smallest radius, up by 1 per ring outward; its
+    // fraction becomes the sample's place across the grid cell.
+    float u = ToSingle(NaturalLog(ring.r) - sp.LogInnerRadius);
+    u = ToSingle(u * sp.InvLogRatio);
+    const float v = ToSingle(static_cast<double>(u) - IntDown(u));
+    ring.across = ToSingle(static_cast<double>(sp.OuterPieceWidth) * v);
+    // One board pixel's footprint in tile pixels.
+    const float s = ToSingle(std::atan(Divide(1.0, ring.r)) / sp.OuterPixelAngle);
+    ring.footprint = ToSingle(static_cast<double>(s) * (state_.GridTileSize + 1.0) / state_.board.OuterRadius);
+  }
+  if (ring.coloured && !passThrough_) {
+    ring.rho = ToSingle(ring.r - sp.InnerRadiusReal);
+    ring.fraction = ToSingle(ring.rho * sp.InvRadialSpan);
+    ring.brightness = static_cast<double>(ring.fraction) * state_.BrightnessShift;
+    ring.hueShift = static_cast<long double>(spectrum_.SpecLast) * state_.SpectrumShift * ring.fraction;
+    ring.inFade = ring.rho < state_.EngineFadeWidth;
+    if (ring.inFade) {
+      // A raised-cosine ramp from the centre colour at the smallest radius to the full
+      // colour at the band's outer edge.
+      const float t = ToSingle(static_cast<double>(ring.rho) / state_.EngineFadeWidth);
+      ring.fade = ToSingle(std::sin(t * kHalfTurn - kQuarterTurn) * 0.5 + 0.5);
+    }
+  }
+  return ring;
+}
+
+Chroma FinalPixelKernel::SampleAt(const Ring& ring, float dx, float dy) {
+  const SpiralConstants& sp = state_.spiral;
+  // theta runs clockwise from straight up; the place along the ring follows it.
+  const float theta = ToSingle(AngleOf(dx, dy) + kQuarterTurn);
   float p = ToSingle(static_cast<double>(sp.PartsPerRadian) * theta);
   p = ToSingle(static_cast<double>(p) - IntDown(p));
   p = ToSingle(static_cast<double>(p) * sp.OuterPieceWidth);
-  v = ToSingle(static_cast<double>(sp.OuterPieceWidth) * v);
 
-  // One board pixel's footprint in tile pixels.
-  float s = ToSingle(std::atan(Divide(1.0, pos.r)) / sp.OuterPixelAngle);
-  s = ToSingle(static_cast<double>(s) * (state.GridTileSize + 1.0) / board.OuterRadius);
+  const double x = p + offset_, y = ring.across + offset_;
+  const int32_t t = state_.GridTileSize;
+  if (ring.footprint < 2.5f) {
+    // Less than two and a half tile pixels: one bilinear read, which is what
+    // AreaColorMod does here. An error in it is thrown before anything is kept, so on
+    // one the read is simply made again through AreaColorMod, whose traps report it as
+    // they always do.
+    try {
+      return SpotUntrapped(grid_, WrapCoord(x, t), WrapCoord(y, t), t, t);
+    } catch (const RunTimeError&) {
+    }
+  }
+  return AreaColorMod(ui_, grid_, state_.board, x, y, ring.footprint, ring.footprint, t, t);
+}
 
-  return AreaColorMod(ui, surface, board, p + offset, v + offset, s, s, width, height);
+bool FinalPixelKernel::Paint(const Ring& ring, const Chroma& baseColor, Chroma& outColor) {
+  if (!ring.coloured) return false;
+  if (passThrough_) {
+    // No colour setting in play: the tile's colours pass through, fade band and all.
+    outColor = baseColor;
+    return true;
+  }
+  // The input's white level and spread relative to its own spectrum entry carry over to
+  // the shifted entry. A sample's components are those of its packed colour unless they
+  // were set apart from it, so its place is looked up by that colour.
+  if (!baseColor.ColorsSet && !memo_) memo_ = std::make_unique<SpectrumPlaceMemo>(spectrum_);
+  const SpectrumPlace place = baseColor.ColorsSet ? PlaceOf(spectrum_, ExtendedFrom(baseColor))
+                                                  : memo_->Get(baseColor.Value);
+  const int32_t k = RoundExtendedToLong(ring.hueShift + place.entry + specStart_ + state_.TileHueOffset);
+  Chroma c = SpecColorPart(ui_, spectrum_, k, place.white, place.spread);
+
+  const double m = ring.brightness;
+  auto shade = [&](float component) {
+    if (state_.BrightnessShift < 0) return ToSingle(component * (m + 1.0));
+    return ToSingle((255.0 - component) * m + component);
+  };
+  c.Red = shade(c.Red);
+  c.Green = shade(c.Green);
+  c.Blue = shade(c.Blue);
+  SetValue(c);
+
+  outColor = ring.inFade ? BlendChroma(static_cast<const Chroma&>(state_.CenterColor), c, ring.fade) : c;
+  return true;
+}
+
+int32_t FinalPixelKernel::ScanColour(const Ring& ring, float dx, float dy) {
+  Chroma out;
+  Paint(ring, SampleAt(ring, dx, dy), out);  // drawn, so coloured too
+  return out.Value;
+}
+
+bool FinalPixelKernel::ScanColour(int32_t x, int32_t y, int32_t& value) {
+  const float dx = Dx(x), dy = Dy(y);
+  const Ring ring = RingOf(dx, dy);
+  if (!ring.drawn) return false;
+  value = ScanColour(ring, dx, dy);
+  return true;
 }
 
 void PaintFinalPixel(Ui& ui, const EngineState& state, const SpectrumTables& spectrum,
                      int32_t specStart, float fraction, int32_t x, int32_t y, const Chroma& baseColor,
                      Chroma& outColor, Picture& finalImage, Picture& thumbnail) {
-  const SpiralConstants& sp = state.spiral;
-  const Polar pos = PolarOf(state.board, x, y);
-  if (ToSingle(sp.InnerRadiusReal) > pos.r) return;
-
-  if (state.SpectrumShift == 0 && state.BrightnessShift == 0 && specStart == 0) {
-    // No colour setting in play: the tile's colours pass through, fade band and all.
-    outColor = baseColor;
-  } else {
-    const float rho = ToSingle(pos.r - sp.InnerRadiusReal);
-    // The radial fraction: 0 at the smallest radius, 1 at the outer radius.
-    const float f = ToSingle(rho * sp.InvRadialSpan);
-
-    ChromaExtended a = ExtendedFrom(baseColor);
-    const int16_t k0 = Match(spectrum, a);
-    ChromaExtended b = SpecColor(ui, spectrum, k0, 1, 1);
-    b.ExtendedSet = false;
-    SetExtended(b);
-    // The input's white level and spread relative to its own spectrum entry carry over
-    // to the shifted entry.
-    const float w = b.MinVal > 0 ? ToSingle(static_cast<double>(a.MinVal) / b.MinVal) : 0.0f;
-    const float s = b.Spread > 0 ? ToSingle(static_cast<double>(a.Spread) / b.Spread) : 0.0f;
-
-    const long double hue = static_cast<long double>(spectrum.SpecLast) * state.SpectrumShift * f +
-                            k0 + specStart + state.TileHueOffset;
-    const int32_t k = RoundExtendedToLong(hue);
-    Chroma c = SpecColor(ui, spectrum, k, w, s);
-
-    const double m = static_cast<double>(f) * state.BrightnessShift;
-    auto shade = [&](float component) {
-      if (state.BrightnessShift < 0) return ToSingle(component * (m + 1.0));
-      return ToSingle((255.0 - component) * m + component);
-    };
-    c.Red = shade(c.Red);
-    c.Green = shade(c.Green);
-    c.Blue = shade(c.Blue);
-    SetValue(c);
-
-    if (rho < state.EngineFadeWidth) {
-      // A raised-cosine ramp from the centre colour at the smallest radius to the full
-      // colour at the band's outer edge.
-      const float t = ToSingle(static_cast<double>(rho) / state.EngineFadeWidth);
-      const float t2 = ToSingle(std::sin(t * kHalfTurn - kQuarterTurn) * 0.5 + 0.5);
-      outColor = BlendChroma(static_cast<const Chroma&>(state.CenterColor), c, t2);
-    } else {
-      outColor = c;
-    }
-  }
-
+  // The grid is not read: only the colouring runs.
+  FinalPixelKernel kernel(ui, finalImage, state, spectrum, specStart);
+  if (!kernel.Paint(kernel.RingOf(kernel.Dx(x), kernel.Dy(y)), baseColor, outColor)) return;
   if (fraction == 1.0f) finalImage.PSet(x, y, outColor.Value);
   thumbnail.PSet(ThumbnailCoordinate(x), ThumbnailCoordinate(y), outColor.Value);
 }
@@ -115,16 +198,7 @@ void PaintFinalPixel(Ui& ui, const EngineState& state, const SpectrumTables& spe
 bool FinalPixelColour(Ui& ui, const Picture& surface, const EngineState& state,
                       const SpectrumTables& spectrum, int32_t specStart, int32_t x, int32_t y,
                       int32_t& value) {
-  const Polar pos = PolarOf(state.board, x, y);
-  if (!(ToSingle(state.spiral.InnerRadiusReal + 1.0) < pos.r)) return false;
-  const int32_t t = state.GridTileSize;
-  const Chroma c = SpiralColorAt(ui, surface, state, x, y, t * 0.5, t, t);
-  // Painted on no picture at all: only the colour is wanted here.
-  Chroma out;
-  Picture none;
-  PaintFinalPixel(ui, state, spectrum, specStart, 0.0f, x, y, c, out, none, none);
-  value = out.Value;
-  return true;
+  return FinalPixelKernel(ui, surface, state, spectrum, specStart).ScanColour(x, y, value);
 }
 
 void DrawFinalPixel(Ui& ui, const Picture& surface, const EngineState& state,

@@ -1,9 +1,18 @@
 #pragma once
-// The final picture, pixel by pixel: SpiralColorAt finds where a board pixel falls in
-// the log-polar tiling and samples the tile grid there; PaintFinalPixel re-colours that
-// sample along the spectrum and in brightness, blends it into the centre colour inside
-// the fade band, and draws it on the full-size picture and the thumbnail.
+// The final picture, pixel by pixel. A board pixel is found in the log-polar tiling and
+// the tile grid is sampled there; the sample is re-coloured along the spectrum and in
+// brightness, blended into the centre colour inside the fade band, and drawn on the
+// full-size picture and the thumbnail.
+//
+// FinalPixelKernel holds that arithmetic once for every path that draws the picture:
+// the desktop's ticks make one for each pixel they draw, the renderer's fast path one
+// for each thread. What depends on the distance from the centre alone (the ring
+// coordinate, the sample's footprint, the radial fraction, the fade) is split off as a
+// Ring, so that a caller may share it between the pixels at (+-dx, +-dy), which lie at
+// exactly the same distance.
+#include <array>
 #include <cstdint>
+#include <memory>
 
 #include "colour/chroma.h"
 
@@ -14,12 +23,87 @@ class Ui;
 struct EngineState;
 struct SpectrumTables;
 
-// The tile-grid colour seen by board pixel (x, y): its ring coordinate becomes the
-// tile's y, its place along the ring the tile's x, both in units of the outer piece
-// width and shifted by `offset`; the grid repeats with period width x height. The
-// sampled area is one board pixel's footprint in tile pixels.
-Chroma SpiralColorAt(Ui& ui, const Picture& surface, const EngineState& state, int32_t x, int32_t y,
-                     double offset, int32_t width, int32_t height);
+// Where a sampled colour sits on the spectrum: the entry of its hue, and its white level
+// and spread relative to that entry's (0 where the entry's is 0).
+struct SpectrumPlace {
+  int16_t entry = 0;
+  float white = 0.0f;
+  float spread = 0.0f;
+};
+// The place of the packed colour.
+SpectrumPlace PlaceOnSpectrum(const SpectrumTables& spectrum, int32_t packed);
+
+// PlaceOnSpectrum, remembered for the colours met last: neighbouring pixels often
+// sample the same colour. One slot for each hash of a packed colour; a slot holds the
+// colour it answers for, so a colour is answered only from its own slot.
+class SpectrumPlaceMemo {
+ public:
+  explicit SpectrumPlaceMemo(const SpectrumTables& spectrum) : spectrum_(spectrum) {}
+  SpectrumPlace Get(int32_t packed);
+
+ private:
+  static constexpr int kBits = 12;
+  struct Slot {
+    int32_t packed = -1;
+    SpectrumPlace place;
+  };
+  const SpectrumTables& spectrum_;
+  std::array<Slot, size_t{1} << kBits> slots_{};
+};
+
+class FinalPixelKernel {
+ public:
+  // The values of one stage: nothing here may change while the kernel is in use.
+  // `specStart` is the "Color tone at center" slider's value; `grid` the tile grid,
+  // whose cells have the side state.GridTileSize.
+  FinalPixelKernel(Ui& ui, const Picture& grid, const EngineState& state,
+                   const SpectrumTables& spectrum, int32_t specStart);
+  ~FinalPixelKernel();
+  FinalPixelKernel(const FinalPixelKernel&) = delete;
+  FinalPixelKernel& operator=(const FinalPixelKernel&) = delete;
+
+  // The terms of one distance from the centre.
+  struct Ring {
+    float r = 0.0f;
+    bool drawn = false;        // beyond the smallest radius plus one: the scan paints it
+    bool coloured = false;     // beyond the smallest radius: PaintFinalPixel paints it
+    float across = 0.0f;       // the ring coordinate's fraction, in tile pixels
+    float footprint = 0.0f;    // one board pixel's side in tile pixels
+    float rho = 0.0f;          // the distance beyond the smallest radius
+    float fraction = 0.0f;     // 0 at the smallest radius, 1 at the outer radius
+    double brightness = 0.0;   // the brightness shift at this radius
+    long double hueShift = 0;  // the spectrum shift at this radius, in entries
+    bool inFade = false;
+    float fade = 0.0f;         // the blend towards the full colour inside the fade band
+  };
+  // The offset (dx, dy) from the centre of board pixel (x, y), exact as floats.
+  float Dx(int32_t x) const;
+  float Dy(int32_t y) const;
+  // The distance of (dx, dy) from the centre, and its terms.
+  Ring RingOf(float dx, float dy) const;
+
+  // The colour that one visit of the final-image scan gives the pixel at (dx, dy) from
+  // the centre, on its ring; only for a ring that is drawn.
+  int32_t ScanColour(const Ring& ring, float dx, float dy);
+  // The same from the board pixel: false for a pixel at or inside the smallest radius
+  // plus one, which keeps the background.
+  bool ScanColour(int32_t x, int32_t y, int32_t& value);
+  // The colour painted at distance `ring` from the sample `baseColor`; false inside the
+  // smallest radius.
+  bool Paint(const Ring& ring, const Chroma& baseColor, Chroma& outColor);
+
+ private:
+  Chroma SampleAt(const Ring& ring, float dx, float dy);
+
+  Ui& ui_;
+  const Picture& grid_;
+  const EngineState& state_;
+  const SpectrumTables& spectrum_;
+  int32_t specStart_;
+  bool passThrough_;   // no colour setting in play
+  double offset_;      // half a grid cell
+  std::unique_ptr<SpectrumPlaceMemo> memo_;  // made when first needed
+};
 
 // Colours and draws board pixel (x, y) from the sample `baseColor`. `specStart` is the
 // "Color tone at center" slider's value at this moment. `fraction` is 1 for a full pass,
@@ -41,8 +125,7 @@ void DrawFinalPixel(Ui& ui, const Picture& surface, const EngineState& state,
 
 // The colour that one visit of the final-image scan gives board pixel (x, y), as
 // DrawFinalPixel paints it: false for a pixel at or inside the smallest radius plus
-// one, which keeps the background. It reads only its arguments, so threads may share
-// them (the renderer's parallel final stage does).
+// one, which keeps the background.
 bool FinalPixelColour(Ui& ui, const Picture& surface, const EngineState& state,
                       const SpectrumTables& spectrum, int32_t specStart, int32_t x, int32_t y,
                       int32_t& value);

@@ -275,6 +275,9 @@ void SavePictureFile(const Picture& picture, const std::string& path) {
     const char* format = SaveFormatFor(target);
     QImageWriter writer(&buffer, format);
     if (std::string_view(format) == "tiff") writer.setCompression(1);  // LZW: lossless and read everywhere
+    // zlib's fastest level that still compresses (Qt maps quality 80 to level 1): about
+    // four times quicker than the default level 6, for files about an eighth larger.
+    if (std::string_view(format) == "png") writer.setQuality(80);
     if (!writer.write(image)) CannotSave(path, "the picture could not be encoded (" + writer.errorString().toStdString() + ").");
   }
 

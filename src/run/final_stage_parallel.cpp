@@ -22,9 +22,10 @@ constexpr int kQuadrantOrder[4] = {3, 0, 2, 1};
 // A colour no pixel can have: packed colours lie in 0..0xFFFFFF.
 constexpr int32_t kNotDrawn = -1;
 
-// Rows computed as one piece of work: small enough to share the work out evenly (rows
-// near the centre are cheap, those crossing the whole ring area dear) and large enough
-// that taking the next band costs nothing.
+// Row distances from the centre computed as one piece of work (each stands for two
+// rows): small enough to share the work out evenly (rows near the centre are cheap,
+// those crossing the whole ring area dear) and large enough that taking the next band
+// costs nothing.
 constexpr int32_t kRowsPerBand = 4;
 
 // Which board columns and rows the scan visits: the scan positions of the lower right
@@ -80,9 +81,13 @@ bool RunFinalStageParallel(AppState& s, Ui& ui, const ParallelFinalOptions& opti
            (lines.left[xi] && ((ticked[2] && lines.lower[yi]) || (ticked[1] && lines.upper[yi])));
   };
 
-  // (1) and (2): every visited pixel's colour, each by one thread.
+  // (1) and (2): every visited pixel's colour, each by one thread. The work goes by
+  // distance from the centre row: a band holds the rows dy and -dy for a few dy, and
+  // each (dx, dy) in them works out its ring once for the four pixels (+-dx, +-dy).
   if (anyScan && (ticked[0] || ticked[1] || ticked[2] || ticked[3])) {
-    const int32_t bands = (height + kRowsPerBand - 1) / kRowsPerBand;
+    const int32_t cx = b.CenterX, cy = b.CenterY;
+    const int32_t reachX = std::max(cx, b.BoardRight - cx), reachY = std::max(cy, b.BoardBottom - cy);
+    const int32_t bands = reachY / kRowsPerBand + 1;
     std::atomic<int32_t> nextBand{0};
     std::atomic<int32_t> bandsDone{0};
     std::atomic<bool> stop{false};
@@ -97,18 +102,43 @@ bool RunFinalStageParallel(AppState& s, Ui& ui, const ParallelFinalOptions& opti
     const SpectrumTables& spectrum = s.spectrum;
     auto work = [&] {
       try {
+        FinalPixelKernel kernel(ui, grid, engine, spectrum, specStart);
         for (;;) {
           if (stop.load(std::memory_order_relaxed)) break;
           const int32_t band = nextBand.fetch_add(1, std::memory_order_relaxed);
           if (band >= bands) break;
-          const int32_t y0 = band * kRowsPerBand, y1 = std::min(height, y0 + kRowsPerBand);
-          for (int32_t y = y0; y < y1; ++y) {
-            if (!lines.lower[static_cast<size_t>(y)] && !lines.upper[static_cast<size_t>(y)]) continue;
-            int32_t* row = colours.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
-            for (int32_t x = 0; x < width; ++x) {
-              if (!visited(x, y)) continue;
-              int32_t value = 0;
-              if (FinalPixelColour(ui, grid, engine, spectrum, specStart, x, y, value)) row[x] = value;
+          const int32_t a0 = band * kRowsPerBand, a1 = std::min(reachY + 1, a0 + kRowsPerBand);
+          for (int32_t ay = a0; ay < a1; ++ay) {
+            // The rows cy + ay and cy - ay (one row when ay is 0), where on the board and visited.
+            const int32_t across[2] = {cy + ay, cy - ay};
+            int32_t rows[2];
+            int rowCount = 0;
+            for (int i = 0; i < (ay == 0 ? 1 : 2); ++i) {
+              const int32_t y = across[i];
+              if (y < 0 || y > b.BoardBottom) continue;
+              if (lines.lower[static_cast<size_t>(y)] || lines.upper[static_cast<size_t>(y)]) rows[rowCount++] = y;
+            }
+            if (rowCount == 0) continue;
+            for (int32_t ax = 0; ax <= reachX; ++ax) {
+              const int32_t columns[2] = {cx + ax, cx - ax};
+              bool ringMade = false;
+              FinalPixelKernel::Ring ring;
+              for (int j = 0; j < (ax == 0 ? 1 : 2); ++j) {
+                const int32_t x = columns[j];
+                if (x < 0 || x > b.BoardRight) continue;
+                for (int i = 0; i < rowCount; ++i) {
+                  const int32_t y = rows[i];
+                  if (!visited(x, y)) continue;
+                  const float dx = kernel.Dx(x), dy = kernel.Dy(y);
+                  if (!ringMade) {
+                    ring = kernel.RingOf(dx, dy);
+                    ringMade = true;
+                  }
+                  if (!ring.drawn) continue;
+                  colours[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
+                      kernel.ScanColour(ring, dx, dy);
+                }
+              }
             }
           }
           bandsDone.fetch_add(1, std::memory_order_relaxed);

@@ -263,7 +263,7 @@ void Pipeline::GridComplete() {
   host_.SetFormVisible(Form::Progress, true);
 }
 
-void Pipeline::FinalImageItem() {
+void Pipeline::FinalImageItem(FinalPixelKernel& kernel) {
   const BoardConstants& b = s_.engine.board;
   // Each scan position of the lower right quarter stands for one pixel in each ticked
   // quadrant, in the order lower right, upper right, lower left, upper left. The boxes
@@ -273,15 +273,20 @@ void Pipeline::FinalImageItem() {
     if (!s_.console.FillInQuadrant[q]) continue;
     const int32_t x = (q == 3 || q == 0) ? s_.ScanX : s_.ScanX - b.CenterX;
     const int32_t y = (q == 3 || q == 2) ? s_.ScanY : s_.ScanY - b.CenterY;
-    DrawFinalPixel(ui_, s_.Workspace1, s_.engine, s_.spectrum, s_.console.SpecStart, s_.ScaleFactor,
-                   x, y, s_.FinalImage, s_.Thumbnail);
+    int32_t value = 0;
+    if (!kernel.ScanColour(x, y, value)) continue;
+    if (s_.ScaleFactor == 1.0f) s_.FinalImage.PSet(x, y, value);
+    s_.Thumbnail.PSet(ThumbnailCoordinate(x), ThumbnailCoordinate(y), value);
   }
 }
 
 void Pipeline::FinalImageTick() {
   const BoardConstants& b = s_.engine.board;
+  // Nothing the kernel reads can change during a tick: the console's values change
+  // only between ticks.
+  FinalPixelKernel kernel(ui_, s_.Workspace1, s_.engine, s_.spectrum, s_.console.SpecStart);
   while (s_.SliceCount <= kLastItemOfTick && s_.JobState == kFinalImageStage) {
-    FinalImageItem();
+    FinalImageItem(kernel);
     s_.SliceCount += 1;
     s_.ScanY += s_.ScaleDivisor;
     if (s_.ScanY > b.BoardBottom) {

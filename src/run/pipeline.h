@@ -12,6 +12,7 @@
 
 namespace marvane {
 
+class FinalPixelKernel;
 class Ui;
 
 class Pipeline {
@@ -50,7 +51,7 @@ class Pipeline {
  private:
   void TileGridSetUp();
   void GridComplete();
-  void FinalImageItem();
+  void FinalImageItem(FinalPixelKernel& kernel);
   void UnloadProgress();
   void ReportProgress();
 

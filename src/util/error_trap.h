@@ -19,9 +19,11 @@ inline void ReportTrappedError(Ui& ui, const std::string& procedure, const std::
 }
 
 // Runs `body` under a trap titled `procedure`. Returns true when it ran to its end,
-// false when a run-time error left it (and was shown).
+// false when a run-time error left it (and was shown). Setting the trap costs nothing
+// until an error is thrown (the title becomes a string only then), so the engine sets
+// one for every pixel it samples.
 template <typename Body>
-bool WithErrorTrap(Ui& ui, const std::string& procedure, Body&& body) {
+bool WithErrorTrap(Ui& ui, const char* procedure, Body&& body) {
   try {
     std::forward<Body>(body)();
     return true;

@@ -4,11 +4,6 @@
 
 namespace marvane {
 
-float GetProp(double a, double b) {
-  if (b == 0.0) return 1.0f;
-  return ToSingle(a / b);
-}
-
 namespace {
 
 // Removes the first occurrence, then searches again from the beginning.

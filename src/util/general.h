@@ -8,7 +8,10 @@ namespace marvane {
 
 // a / b rounded to a 32-bit float, or 1 when b is 0: a grey's normalised components
 // all come out as 1 through this.
-float GetProp(double a, double b);
+inline float GetProp(double a, double b) {
+  if (b == 0.0) return 1.0f;
+  return static_cast<float>(a / b);
+}
 
 // Removes every occurrence of `pattern` from `text`, searching again from the start
 // after each removal, so that occurrences formed by joining the pieces go too

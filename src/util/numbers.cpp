@@ -10,54 +10,11 @@
 
 namespace marvane {
 
-namespace {
-
-template <typename T>
-T RoundHalfEven(double v) {
-  // nearbyint rounds halves to even in the default rounding mode, which the program
-  // never changes.
-  const double r = std::nearbyint(v);
-  if (!(r >= static_cast<double>(std::numeric_limits<T>::min()) &&
-        r <= static_cast<double>(std::numeric_limits<T>::max())))
-    RaiseOverflow();
-  return static_cast<T>(r);
-}
-
-}  // namespace
-
-int32_t RoundToLong(double v) { return RoundHalfEven<int32_t>(v); }
-
-int16_t RoundToInteger(double v) { return RoundHalfEven<int16_t>(v); }
-
-double IntDown(double v) { return std::floor(v); }
-
-int32_t IntDownToLong(double v) {
-  const double r = std::floor(v);
-  if (!(r >= -2147483648.0 && r <= 2147483647.0)) RaiseOverflow();
-  return static_cast<int32_t>(r);
-}
-
 float ToSingleChecked(double v) {
   if (!std::isfinite(v)) RaiseOverflow();
   const float f = static_cast<float>(v);
   if (!std::isfinite(f)) RaiseOverflow();
   return f;
-}
-
-double Divide(double a, double b) {
-  if (b == 0.0) RaiseDivisionByZero();
-  return a / b;
-}
-
-double NaturalLog(double x) {
-  if (!(x > 0.0)) RaiseInvalidCall();
-  return std::log(x);
-}
-
-int32_t RoundExtendedToLong(long double v) {
-  const long double r = std::nearbyintl(v);
-  if (!(r >= -2147483648.0L && r <= 2147483647.0L)) RaiseOverflow();
-  return static_cast<int32_t>(r);
 }
 
 double LeadingNumber(std::string_view text) {

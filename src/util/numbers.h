@@ -6,20 +6,42 @@
 //     run-time error "Overflow";
 //   - Int rounds down (toward minus infinity);
 //   - a value marked as a 32-bit float is rounded to one at that step (ToSingle).
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
+#include "platform/run_time_error.h"
+
 namespace marvane {
 
+// These run for every pixel, so they live here, where every caller can inline them.
+//
+// rint and rintl round halves to even in the default rounding mode, which the program
+// never changes; they give what nearbyint would, without saving and restoring the
+// floating-point environment on every call (rintl is a single x87 instruction).
+template <typename T>
+inline T RoundHalfEven(double v) {
+  const double r = std::rint(v);
+  if (!(r >= static_cast<double>(std::numeric_limits<T>::min()) &&
+        r <= static_cast<double>(std::numeric_limits<T>::max())))
+    RaiseOverflow();
+  return static_cast<T>(r);
+}
+
 // Nearest 32-bit integer, halves to even. NaN or out of range raises "Overflow".
-int32_t RoundToLong(double v);
+inline int32_t RoundToLong(double v) { return RoundHalfEven<int32_t>(v); }
 // Nearest 16-bit integer, halves to even. NaN or out of range raises "Overflow".
-int16_t RoundToInteger(double v);
+inline int16_t RoundToInteger(double v) { return RoundHalfEven<int16_t>(v); }
 // Int: the largest whole number not above v (kept as a double).
-double IntDown(double v);
+inline double IntDown(double v) { return std::floor(v); }
 // Int, then stored in a 32-bit integer ("Overflow" when it does not fit).
-int32_t IntDownToLong(double v);
+inline int32_t IntDownToLong(double v) {
+  const double r = std::floor(v);
+  if (!(r >= -2147483648.0 && r <= 2147483647.0)) RaiseOverflow();
+  return static_cast<int32_t>(r);
+}
 // Rounds a double intermediate to a 32-bit float (nearest, ties to even): the step
 // that a value marked Single takes.
 inline float ToSingle(double v) { return static_cast<float>(v); }
@@ -28,12 +50,22 @@ inline float ToSingle(double v) { return static_cast<float>(v); }
 float ToSingleChecked(double v);
 
 // a / b, where a zero divisor is the run-time error "Division by zero".
-double Divide(double a, double b);
+inline double Divide(double a, double b) {
+  if (b == 0.0) RaiseDivisionByZero();
+  return a / b;
+}
 // The natural logarithm; zero or a negative argument is the run-time error "Invalid
 // procedure call or argument".
-double NaturalLog(double x);
+inline double NaturalLog(double x) {
+  if (!(x > 0.0)) RaiseInvalidCall();
+  return std::log(x);
+}
 // Nearest 32-bit integer, halves to even, of a sum formed in extended precision.
-int32_t RoundExtendedToLong(long double v);
+inline int32_t RoundExtendedToLong(long double v) {
+  const long double r = std::rintl(v);
+  if (!(r >= -2147483648.0L && r <= 2147483647.0L)) RaiseOverflow();
+  return static_cast<int32_t>(r);
+}
 
 // The leading number of a text, as the console's text boxes and the settings file
 // read it: leading blanks (spaces and tabs) are skipped; then an optional "+" or "-",

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <tuple>
+#include <vector>
 
 #include "colour/spectrum.h"
 #include "engine/engine_state.h"
@@ -90,4 +91,43 @@ TEST(FinalColour, DrawnWhereTheSpiralPutsEachPixelRecolouredAlongTheSpectrumAndI
       EXPECT_EQ(std::tuple(out.Value, finalImage.Point(320, 500 + r.r), thumbnail.Point(80, (500 + r.r) / 4)),
                 std::tuple(r.colour, fraction == 1 ? r.colour : kBack, r.colour)) << r.r << " at " << fraction;
     }
+}
+
+// The painting finds a sample's place on the spectrum from its whole components, and
+// remembers it. The record's own route must agree for every colour: Match on the fully
+// derived record, and the entry's white level and spread derived again through
+// SpecColor. The place depends on the order and the ratio of the components, which
+// every colour with a zero component covers, and on the smallest one's size: random
+// colours cover that.
+TEST(FinalColour, ASamplesPlaceOnTheSpectrumIsTheDerivedRecordsForEveryColour) {
+  const SpectrumTables& spectrum = ReadySpectrum();
+  RecordingUi ui;
+  auto derived = [&](int32_t packed) {
+    ChromaExtended a = ExtendedFrom(AssignChroma(packed));
+    SpectrumPlace p;
+    p.entry = Match(spectrum, a);
+    ChromaExtended b = SpecColor(ui, spectrum, p.entry, 1, 1);
+    b.ExtendedSet = false;
+    SetExtended(b);
+    p.white = b.MinVal > 0 ? static_cast<float>(a.MinVal / static_cast<double>(b.MinVal)) : 0;
+    p.spread = b.Spread > 0 ? static_cast<float>(a.Spread / static_cast<double>(b.Spread)) : 0;
+    return std::tuple(p.entry, p.white, p.spread);
+  };
+  std::vector<int32_t> colours;
+  for (int32_t i = 0; i < 65536; ++i) colours.insert(colours.end(), {i << 8, (i & 0xFF) | (i >> 8) << 16, i});
+  uint32_t random = 12345;
+  for (int i = 0; i < 200000; ++i) colours.push_back(static_cast<int32_t>((random = random * 1664525u + 1013904223u) >> 8));
+  SpectrumPlaceMemo memo(spectrum);
+  int wrong = 0;
+  for (int pass = 0; pass < 2; ++pass)  // the second pass meets colours the memo holds
+    for (const int32_t c : colours) {
+      const auto want = derived(c);
+      const SpectrumPlace plain = PlaceOnSpectrum(spectrum, c), kept = memo.Get(c);
+      if (std::tuple(plain.entry, plain.white, plain.spread) != want ||
+          std::tuple(kept.entry, kept.white, kept.spread) != want) {
+        if (++wrong <= 5) ADD_FAILURE() << "colour " << c;
+      }
+    }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_TRUE(ui.Messages().empty());
 }

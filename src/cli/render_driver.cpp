@@ -356,7 +356,9 @@ void SetUpRenderState(const RenderOptions& o, AppState& s) {
   s.Workspace1.Resize(width, height);
   SetBoardConstants(s.Workspace1, s.engine.board);
   const BoardConstants& b = s.engine.board;
-  s.Workspace3.Resize(b.BoardWidth, b.BoardHeight);
+  // The third surface only holds the squared tile (at most 300 pixels a side), and the
+  // grid reads it only there: a board-sized one would cost memory and time for nothing.
+  s.Workspace3.Resize(std::min(b.BoardWidth, kMostTileSide), std::min(b.BoardHeight, kMostTileSide));
   s.FinalImage.Resize(b.BoardWidth, b.BoardHeight);
   s.Thumbnail.Resize(ThumbnailSide(b.BoardWidth), ThumbnailSide(b.BoardHeight));
 

@@ -7,6 +7,7 @@
 
 #include "colour/chroma.h"
 #include "colour/spectrum_data.h"
+#include "util/numbers.h"
 
 namespace marvane {
 
@@ -51,6 +52,41 @@ int16_t MatchWhole(const SpectrumTables& spectrum, int32_t red, int32_t green, i
 // an empty record.
 ChromaExtended SpecColor(Ui& ui, const SpectrumTables& spectrum, double index, double whiteScale,
                          double spreadScale);
+
+// The spectrum entry that a whole index names: wrapped into 0..426.
+inline int SpectrumEntryOf(int index) {
+  while (index < 0) index += kSpectrumSize;
+  return index % kSpectrumSize;
+}
+
+// The components of entry i with its white floor and spread scaled, before any
+// derived field is worked out: packed first, so they become the packed colour's whole,
+// clamped values.
+inline Chroma ScaledSpectrumEntry(const SpectrumTables& s, int i, double whiteScale, double spreadScale) {
+  const float w = ToSingle(whiteScale * s.SpecMin[i]);
+  const float spread = ToSingle(spreadScale * s.SpecSpread[i]);
+  Chroma n;
+  n.Red = ToSingle(static_cast<double>(spread) * s.SpecNormRed[i] + w);
+  n.Green = ToSingle(static_cast<double>(spread) * s.SpecNormGreen[i] + w);
+  n.Blue = ToSingle(static_cast<double>(spread) * s.SpecNormBlue[i] + w);
+  SetValue(n);
+  SetColors(n);
+  return n;
+}
+
+// SpecColorPart at a whole index of 16 bits, where no error can arise.
+inline Chroma SpecColorPartAt(const SpectrumTables& s, int16_t index, double whiteScale, double spreadScale) {
+  const int i = SpectrumEntryOf(index);
+  if (whiteScale == 1.0 && spreadScale == 1.0) {
+    Chroma c;
+    c.Value = s.SpecColors[i];
+    c.Red = s.SpecRed[i];
+    c.Green = s.SpecGreen[i];
+    c.Blue = s.SpecBlue[i];
+    return c;
+  }
+  return ScaledSpectrumEntry(s, i, whiteScale, spreadScale);
+}
 
 // The colour part of SpecColor's result (components and Value, the same numbers), for
 // callers that use nothing else: the derived fields are not worked out. Errors are

@@ -155,7 +155,9 @@ bool FinalPixelKernel::Paint(const Ring& ring, const Chroma& baseColor, Chroma& 
   const SpectrumPlace place = baseColor.ColorsSet ? PlaceOf(spectrum_, ExtendedFrom(baseColor))
                                                   : memo_->Get(baseColor.Value);
   const int32_t k = RoundExtendedToLong(ring.hueShift + place.entry + specStart_ + state_.TileHueOffset);
-  Chroma c = SpecColorPart(ui_, spectrum_, k, place.white, place.spread);
+  // An index beyond 16 bits is SpecColor's "Overflow", reported by its trap.
+  Chroma c = k >= INT16_MIN && k <= INT16_MAX ? SpecColorPartAt(spectrum_, static_cast<int16_t>(k), place.white, place.spread)
+                                              : SpecColorPart(ui_, spectrum_, k, place.white, place.spread);
 
   const double m = ring.brightness;
   auto shade = [&](float component) {

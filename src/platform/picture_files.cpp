@@ -13,12 +13,14 @@
 #include <QString>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstddef>
 #include <mutex>
 #include <new>
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "platform/picture_file_structure.h"
 #include "platform/run_time_error.h"
@@ -238,6 +240,64 @@ QImage ImageFromPicture(const Picture& picture, const std::string& path) {
   return image;
 }
 
+// The bytes of a BMP file of the picture, as Qt's writer makes them of an RGB32 image
+// at 96 dpi (3780 pixels a metre): 24 bits a pixel, blue first, the rows from the
+// bottom up, each padded with zeros to a whole number of 4 bytes. They are made here a
+// band of rows at a time and handed to `put`, so a picture of any size needs no second
+// copy of itself in memory. False when `put` fails.
+constexpr uint64_t kBmpHeaderBytes = 14 + 40;
+
+uint64_t BmpRowBytes(const Picture& picture) { return (static_cast<uint64_t>(picture.Width()) * 3 + 3) / 4 * 4; }
+
+// The format keeps sizes in 32 bits.
+bool FitsInBmp(const Picture& picture) {
+  return BmpRowBytes(picture) * static_cast<uint64_t>(picture.Height()) + kBmpHeaderBytes <= UINT32_MAX;
+}
+
+template <typename Put>
+bool WriteBmp(const Picture& picture, Put&& put) {
+  const uint64_t width = static_cast<uint64_t>(picture.Width()), height = static_cast<uint64_t>(picture.Height());
+  const uint64_t rowBytes = BmpRowBytes(picture);
+  const uint64_t imageBytes = rowBytes * height;
+  constexpr uint64_t kHeaderBytes = kBmpHeaderBytes;
+  unsigned char header[kHeaderBytes] = {'B', 'M'};
+  const auto put32 = [&header](size_t at, uint64_t v) {
+    for (int i = 0; i < 4; ++i) header[at + i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
+  };
+  put32(2, imageBytes + kHeaderBytes);
+  put32(10, kHeaderBytes);  // where the pixels start
+  put32(14, 40);            // the size of the information header
+  put32(18, width);
+  put32(22, height);
+  header[26] = 1;           // one plane
+  header[28] = 24;          // bits a pixel
+  put32(34, imageBytes);
+  put32(38, 3780);
+  put32(42, 3780);
+  if (!put(header, sizeof header)) return false;
+
+  // About a megabyte at a time.
+  const uint64_t bandRows = std::max<uint64_t>(1, (uint64_t{1} << 20) / std::max<uint64_t>(rowBytes, 1));
+  std::vector<unsigned char> band(static_cast<size_t>(std::min(bandRows, height) * rowBytes), 0);
+  const int32_t* pixels = picture.Pixels().data();
+  for (uint64_t done = 0; done < height;) {
+    const uint64_t rows = std::min(bandRows, height - done);
+    for (uint64_t r = 0; r < rows; ++r) {
+      const int32_t* in = pixels + (height - 1 - (done + r)) * width;
+      unsigned char* out = band.data() + r * rowBytes;
+      for (uint64_t x = 0; x < width; ++x) {
+        const auto v = static_cast<uint32_t>(in[x]);
+        *out++ = static_cast<unsigned char>(v >> 16);
+        *out++ = static_cast<unsigned char>(v >> 8);
+        *out++ = static_cast<unsigned char>(v);
+      }
+    }
+    if (!put(band.data(), static_cast<size_t>(rows * rowBytes))) return false;
+    done += rows;
+  }
+  return true;
+}
+
 const char* SaveFormatFor(const QFileInfo& target) {
   const QString ending = target.suffix().toLower();
   if (ending == QLatin1String("png")) return "png";
@@ -264,15 +324,18 @@ void SavePictureFile(const Picture& picture, const std::string& path) {
   if (target.isDir()) CannotSave(path, "it is a folder.");
   if (!folder.isDir()) CannotSave(path, "the folder it should go in does not exist.");
 
-  // The picture is encoded in memory first and reaches the disk as one block of bytes
-  // whose count is checked: Qt's TIFF writer reports success when libtiff's writes
-  // fall short, and a short write to a file does not always set the file's error.
-  const QImage image = ImageFromPicture(picture, path);
+  // BMP is written as it is made, straight from the picture. Other formats are encoded
+  // in memory first and reach the disk as one block of bytes whose count is checked:
+  // Qt's TIFF writer reports success when libtiff's writes fall short, and a short
+  // write to a file does not always set the file's error.
+  const char* format = SaveFormatFor(target);
+  const bool bmp = std::string_view(format) == "bmp";
+  if (bmp && !FitsInBmp(picture)) CannotSave(path, "it would be larger than the 4 GB a BMP file can hold.");
   QByteArray encoded;
-  {
+  if (!bmp) {
+    const QImage image = ImageFromPicture(picture, path);
     QBuffer buffer(&encoded);
     buffer.open(QIODevice::WriteOnly);
-    const char* format = SaveFormatFor(target);
     QImageWriter writer(&buffer, format);
     if (std::string_view(format) == "tiff") writer.setCompression(1);  // LZW: lossless and read everywhere
     // zlib's fastest level that still compresses (Qt maps quality 80 to level 1): about
@@ -286,17 +349,32 @@ void SavePictureFile(const Picture& picture, const std::string& path) {
     if (!folder.isWritable()) CannotSave(path, "this program is not allowed to write in its folder.");
     CannotSave(path, "it cannot be created (" + file.errorString().toStdString() + ").");
   }
-  qint64 written = 0;
-  while (written < encoded.size()) {
-    const qint64 n = file.write(encoded.constData() + written, encoded.size() - written);
-    if (n <= 0) break;
-    written += n;
+  const auto put = [&file](const void* bytes, size_t count) {
+    const char* at = static_cast<const char*>(bytes);
+    while (count > 0) {
+      const qint64 n = file.write(at, static_cast<qint64>(count));
+      if (n <= 0) return false;
+      at += n;
+      count -= static_cast<size_t>(n);
+    }
+    return true;
+  };
+  bool written = false;
+  if (bmp) {
+    try {
+      written = WriteBmp(picture, put);
+    } catch (const std::bad_alloc&) {
+      file.cancelWriting();
+      CannotSave(path, kNoMemory);
+    }
+  } else {
+    written = put(encoded.constData(), static_cast<size_t>(encoded.size()));
   }
   // Until commit() the bytes are in a temporary file beside the target; dropping it
   // leaves the old file where it was. A picture smaller than QFile's buffer reaches the
   // disk only when the buffer is flushed, and commit() does not report a flush that
   // fell short (a full disk then gave a cut file under the target's name): flush first.
-  if (written != encoded.size() || !file.flush() || !file.commit()) {
+  if (!written || !file.flush() || !file.commit()) {
     const std::string reason = file.errorString().toStdString();
     file.cancelWriting();
     CannotSave(path, "writing it failed (" + reason + "); a file of that name that was there before is unchanged.");

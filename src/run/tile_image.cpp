@@ -13,7 +13,7 @@ bool SquareImage(Pipeline& pipeline, AppState& s, Ui& ui) {
   bool started = false;
   WithErrorTrap(ui, "SquareImage", [&] {
     const int32_t right = s.settings.PicRight, bottom = s.settings.PicBottom;
-    if (right < 9 || right > 299 || bottom < 9 || bottom > 299) {
+    if (right < 9 || right > kMostTileSide - 1 || bottom < 9 || bottom > kMostTileSide - 1) {
       ui.Beep();
       ui.ShowMessage(kTileSizeText, kTileSizeTitle);
       return;

@@ -1,6 +1,7 @@
 #pragma once
 // Taking a new tile: loading it onto the first work surface, checking its size,
 // preparing the square and running the squaring job (which goes on to the tile grid).
+#include <cstdint>
 #include <string>
 
 #include "run/app_state.h"
@@ -13,6 +14,8 @@ class Ui;
 inline constexpr const char* kTileSizeText =
     "Each dimension of the tile image must be between 10 and 300 pixels.";
 inline constexpr const char* kTileSizeTitle = "Change Tile Image";
+// The longest side a tile may have, and so the squared tile.
+inline constexpr int32_t kMostTileSide = 300;
 
 // Checks the tile's size limits (10 to 300 pixels a side), estimates its mean colour,
 // prepares the square in TileImage and runs job 1 through LaunchAction. False after the

@@ -144,8 +144,9 @@ TEST(PictureFileSaving, TheEndingPicksTheFormatAndTheFileReadsBackAsThePicture) 
   const std::pair<const char*, const char*> cases[] = {{"a.png", "\x89PNG"}, {"b.PNG", "\x89PNG"}, {"c.tif", "II*"},
                                                        {"d.TiFf", "II*"}, {"e.bmp", "BM"}, {"f.jpg", "BM"}, {"g", "BM"}};
   const TempFolder dir;
-  // The widest we read, one pixel, more rows than the loader takes at once; each replacing the last.
-  for (const auto& [width, height] : {std::pair{kLargestPictureSide, 1}, {1, 1}, {13, 70}})
+  // The widest we read, one pixel, more rows than the loader takes at once, more than the BMP writer makes at
+  // once; each replacing the last.
+  for (const auto& [width, height] : {std::pair{kLargestPictureSide, 1}, {1, 1}, {700, 600}, {13, 70}})
     for (const auto& [name, signature] : cases) {
       const Picture picture = Pattern(width, height);
       EXPECT_EQ(SaveError(picture, dir / name), "saved");

@@ -12,20 +12,6 @@ void ResetSetChroma(Chroma& c) {
   c.ColorsSet = false;
 }
 
-Chroma BlendChroma(const Chroma& a, const Chroma& b, float t) {
-  Chroma out;
-  auto blend = [t](float from, float to) {
-    const float d = ToSingle(static_cast<double>(to) - from);
-    const float p = ToSingle(static_cast<double>(d) * t);
-    return ToSingle(static_cast<double>(from) + p);
-  };
-  out.Red = blend(a.Red, b.Red);
-  out.Green = blend(a.Green, b.Green);
-  out.Blue = blend(a.Blue, b.Blue);
-  SetValue(out);
-  return out;
-}
-
 Chroma BlendChroma(const Chroma& a, const Chroma& b, double t) {
   Chroma out;
   auto blend = [t](float from, float to) {

@@ -81,7 +81,19 @@ inline void SetColors(Chroma& c) {
 void ResetSetChroma(Chroma& c);
 // a + (b - a) x t per component, Value recomputed. A float t keeps every step in
 // float; a double t forms the product and the sum in double before the final rounding.
-Chroma BlendChroma(const Chroma& a, const Chroma& b, float t);
+inline Chroma BlendChroma(const Chroma& a, const Chroma& b, float t) {
+  Chroma out;
+  auto blend = [t](float from, float to) {
+    const float d = ToSingle(static_cast<double>(to) - from);
+    const float p = ToSingle(static_cast<double>(d) * t);
+    return ToSingle(static_cast<double>(from) + p);
+  };
+  out.Red = blend(a.Red, b.Red);
+  out.Green = blend(a.Green, b.Green);
+  out.Blue = blend(a.Blue, b.Blue);
+  SetValue(out);
+  return out;
+}
 Chroma BlendChroma(const Chroma& a, const Chroma& b, double t);
 // A record from a packed value (rounded to a 32-bit integer; "Overflow" beyond).
 Chroma AssignChroma(double v);

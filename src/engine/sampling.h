@@ -109,20 +109,21 @@ inline Chroma SpotUntrapped(const Picture& surface, double x, double y, int32_t 
   const double fy1 = fy + 1.0;
   const float ay1 = ToSingle(fy1 - IntDown(fy1));
 
+  // The four pixels around the point, left column first, each with a positive weight.
+  const float across[2] = {ax0, ax1}, down[2] = {ay0, ay1};
   Chroma result;
-  auto add = [&](int32_t p, int32_t q, float wa, float wb) {
-    const float w = ToSingle(static_cast<double>(wa) * wb);
-    Chroma c;
-    c.Value = surface.Point(WrapWhole(p, width), WrapWhole(q, height));
-    SetColors(c);
-    result.Red = Accumulate(result.Red, c.Red, w);
-    result.Green = Accumulate(result.Green, c.Green, w);
-    result.Blue = Accumulate(result.Blue, c.Blue, w);
-  };
-  if (ax0 > 0 && ay0 > 0) add(i, j, ax0, ay0);
-  if (ax0 > 0 && ay1 > 0) add(i, j + 1, ax0, ay1);
-  if (ax1 > 0 && ay0 > 0) add(i + 1, j, ax1, ay0);
-  if (ax1 > 0 && ay1 > 0) add(i + 1, j + 1, ax1, ay1);
+  for (int a = 0; a < 2; ++a) {
+    for (int b = 0; b < 2; ++b) {
+      if (!(across[a] > 0 && down[b] > 0)) continue;
+      const float w = ToSingle(static_cast<double>(across[a]) * down[b]);
+      Chroma c;
+      c.Value = surface.Point(WrapWhole(i + a, width), WrapWhole(j + b, height));
+      SetColors(c);
+      result.Red = Accumulate(result.Red, c.Red, w);
+      result.Green = Accumulate(result.Green, c.Green, w);
+      result.Blue = Accumulate(result.Blue, c.Blue, w);
+    }
+  }
   SetValue(result);
   return result;
 }

@@ -12,6 +12,7 @@
 #include "platform/picture.h"
 #include "platform/run_time_error.h"
 #include "util/numbers.h"
+#include "util/per_pixel.h"
 
 namespace marvane {
 
@@ -78,13 +79,12 @@ FinalPixelKernel::FinalPixelKernel(Ui& ui, const Picture& grid, const EngineStat
       state_(state),
       spectrum_(spectrum),
       specStart_(specStart),
+      centerX_(state.board.CenterX),
+      centerY_(state.board.CenterY),
       passThrough_(state.SpectrumShift == 0 && state.BrightnessShift == 0 && specStart == 0),
       offset_(state.GridTileSize * 0.5) {}
 
-float FinalPixelKernel::Dx(int32_t x) const { return ToSingle(static_cast<double>(x) - state_.board.CenterX); }
-float FinalPixelKernel::Dy(int32_t y) const { return ToSingle(static_cast<double>(y) - state_.board.CenterY); }
-
-FinalPixelKernel::Ring FinalPixelKernel::RingOf(float dx, float dy) const {
+MARVANE_PER_PIXEL FinalPixelKernel::Ring FinalPixelKernel::RingOf(float dx, float dy) const {
   const SpiralConstants& sp = state_.spiral;
   Ring ring;
   // (-dx)^2 is dx^2 exactly, so the four pixels (+-dx, +-dy) get the same distance.
@@ -118,7 +118,7 @@ FinalPixelKernel::Ring FinalPixelKernel::RingOf(float dx, float dy) const {
   return ring;
 }
 
-Chroma FinalPixelKernel::SampleAt(const Ring& ring, float dx, float dy) {
+MARVANE_INLINE Chroma FinalPixelKernel::SampleAt(const Ring& ring, float dx, float dy) {
   const SpiralConstants& sp = state_.spiral;
   // theta runs clockwise from straight up; the place along the ring follows it.
   const float theta = ToSingle(AngleOf(dx, dy) + kQuarterTurn);
@@ -141,7 +141,7 @@ Chroma FinalPixelKernel::SampleAt(const Ring& ring, float dx, float dy) {
   return AreaColorMod(ui_, grid_, state_.board, x, y, ring.footprint, ring.footprint, t, t);
 }
 
-bool FinalPixelKernel::Paint(const Ring& ring, const Chroma& baseColor, Chroma& outColor) {
+MARVANE_INLINE bool FinalPixelKernel::PaintColour(const Ring& ring, const Chroma& baseColor, Chroma& outColor) {
   if (!ring.coloured) return false;
   if (passThrough_) {
     // No colour setting in play: the tile's colours pass through, fade band and all.
@@ -173,13 +173,17 @@ bool FinalPixelKernel::Paint(const Ring& ring, const Chroma& baseColor, Chroma& 
   return true;
 }
 
-int32_t FinalPixelKernel::ScanColour(const Ring& ring, float dx, float dy) {
+bool FinalPixelKernel::Paint(const Ring& ring, const Chroma& baseColor, Chroma& outColor) {
+  return PaintColour(ring, baseColor, outColor);
+}
+
+MARVANE_PER_PIXEL int32_t FinalPixelKernel::ScanColour(const Ring& ring, float dx, float dy) {
   Chroma out;
-  Paint(ring, SampleAt(ring, dx, dy), out);  // drawn, so coloured too
+  PaintColour(ring, SampleAt(ring, dx, dy), out);  // drawn, so coloured too
   return out.Value;
 }
 
-bool FinalPixelKernel::ScanColour(int32_t x, int32_t y, int32_t& value) {
+MARVANE_PER_PIXEL bool FinalPixelKernel::ScanColour(int32_t x, int32_t y, int32_t& value) {
   const float dx = Dx(x), dy = Dy(y);
   const Ring ring = RingOf(dx, dy);
   if (!ring.drawn) return false;

@@ -77,8 +77,8 @@ class FinalPixelKernel {
     float fade = 0.0f;         // the blend towards the full colour inside the fade band
   };
   // The offset (dx, dy) from the centre of board pixel (x, y), exact as floats.
-  float Dx(int32_t x) const;
-  float Dy(int32_t y) const;
+  float Dx(int32_t x) const { return static_cast<float>(static_cast<double>(x) - centerX_); }
+  float Dy(int32_t y) const { return static_cast<float>(static_cast<double>(y) - centerY_); }
   // The distance of (dx, dy) from the centre, and its terms.
   Ring RingOf(float dx, float dy) const;
 
@@ -94,12 +94,14 @@ class FinalPixelKernel {
 
  private:
   Chroma SampleAt(const Ring& ring, float dx, float dy);
+  bool PaintColour(const Ring& ring, const Chroma& baseColor, Chroma& outColor);
 
   Ui& ui_;
   const Picture& grid_;
   const EngineState& state_;
   const SpectrumTables& spectrum_;
   int32_t specStart_;
+  int32_t centerX_, centerY_;
   bool passThrough_;   // no colour setting in play
   double offset_;      // half a grid cell
   std::unique_ptr<SpectrumPlaceMemo> memo_;  // made when first needed

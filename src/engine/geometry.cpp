@@ -48,12 +48,6 @@ void SetSpiralGeometry(int32_t numPieces, int32_t smallestRadius, float outerRad
   sp.OuterPieceWidth = ToSingle(Divide(static_cast<double>(outerRadius) * kFullTurn, numPieces));
 }
 
-double AngleOf(double x, double y) {
-  if (x < 0) return std::atan(y / x) + kHalfTurn;
-  if (x == 0) return y < 0 ? -kQuarterTurn : kQuarterTurn;
-  return std::atan(y / x);
-}
-
 int32_t GridTileFloorOf(float outerPieceWidth) { return IntDownToLong(outerPieceWidth); }
 
 }  // namespace marvane

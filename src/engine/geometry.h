@@ -2,6 +2,7 @@
 // The board (the drawing area of the first work surface) and the log-polar geometry of
 // the spiral: every ring is cut into N equal radial parts and the rings shrink inward by
 // a constant ratio chosen so that every piece is as deep as it is wide.
+#include <cmath>
 #include <cstdint>
 
 namespace marvane {
@@ -57,7 +58,11 @@ void SetSpiralGeometry(int32_t numPieces, int32_t smallestRadius, float outerRad
 
 // The angle of the vector (x, y), from -kQuarterTurn up to three quarter turns. The
 // board's y axis points down, so increasing angles turn clockwise on the screen.
-double AngleOf(double x, double y);
+inline double AngleOf(double x, double y) {
+  if (x < 0) return std::atan(y / x) + kHalfTurn;
+  if (x == 0) return y < 0 ? -kQuarterTurn : kQuarterTurn;
+  return std::atan(y / x);
+}
 
 // The side of a tile-grid cell: OuterPieceWidth rounded down.
 int32_t GridTileFloorOf(float outerPieceWidth);

@@ -8,6 +8,7 @@
 #include "platform/ui.h"
 #include "util/error_trap.h"
 #include "util/numbers.h"
+#include "util/per_pixel.h"
 
 namespace marvane {
 
@@ -29,10 +30,21 @@ inline float EdgeWeight(float p, double centre, float lo, float hi, float spacin
   return e;
 }
 
-Chroma AreaBody(Ui& ui, const Picture& surface, const BoardConstants& board, double x, double y,
+// Spot as the area's samples call it, built into them: an error is thrown before
+// anything is kept, so on one the read is made again through Spot, whose trap reports
+// it as it always does.
+MARVANE_INLINE Chroma SpotHere(Ui& ui, const Picture& surface, double x, double y, int32_t width, int32_t height) {
+  try {
+    return SpotUntrapped(surface, x, y, width, height);
+  } catch (const RunTimeError&) {
+    return Spot(ui, surface, x, y, width, height);
+  }
+}
+
+MARVANE_INLINE Chroma AreaBody(Ui& ui, const Picture& surface, const BoardConstants& board, double x, double y,
                 double sizeX, double sizeY, int32_t width, int32_t height) {
   if (sizeX < 2.5 && sizeY < 2.5)
-    return Spot(ui, surface, WrapCoord(x, width), WrapCoord(y, height), width, height);
+    return SpotHere(ui, surface, WrapCoord(x, width), WrapCoord(y, height), width, height);
 
   const float x0 = ToSingle(x - 0.5 * sizeX);
   const float x1 = ToSingle(static_cast<double>(x0) + sizeX);
@@ -61,7 +73,7 @@ Chroma AreaBody(Ui& ui, const Picture& surface, const BoardConstants& board, dou
       const float wy = WrapCoord(py, height);
       if (wy < board.BoardTop || wy > board.BoardBottom) continue;
       const float ey = EdgeWeight(py, y, y0, y1, d);
-      const Chroma c = Spot(ui, surface, wx, wy, width, height);
+      const Chroma c = SpotHere(ui, surface, wx, wy, width, height);
       float w = ToSingle(static_cast<double>(ex) * ey);
       if (w < 0) w = 0.001f;
       sumRed = Accumulate(sumRed, c.Red, w);
@@ -81,7 +93,7 @@ Chroma AreaBody(Ui& ui, const Picture& surface, const BoardConstants& board, dou
 
 }  // namespace
 
-Chroma AreaColorMod(Ui& ui, const Picture& surface, const BoardConstants& board, double x, double y,
+MARVANE_PER_PIXEL Chroma AreaColorMod(Ui& ui, const Picture& surface, const BoardConstants& board, double x, double y,
                     double sizeX, double sizeY, int32_t width, int32_t height) {
   Chroma result;
   WithErrorTrap(ui, "AreaColorMod",

@@ -173,7 +173,19 @@ std::string TileSizeFailure(const std::string& tile, int32_t lastX, int32_t last
 
 // A new tile, as the console's tile button takes it: loaded onto the first work
 // surface, squared, and the grid built, in one job of the pipeline.
-void TakeTile(const RenderOptions& o, Pipeline& pipeline, AppState& s, RecordingUi& ui, TickWatch& watch) {
+void TakeTile(const RenderOptions& o, Pipeline& pipeline, AppState& s, RecordingUi& ui, TickWatch& watch,
+              HeadlessHost& host, int32_t threads) {
+  if (!o.sequential) {
+    // The fast path builds the grid at once, on every core, when its stage comes.
+    host.beforeTick = [&pipeline, &s, threads, watching = host.beforeTick](int ticks) {
+      if (!watching(ticks)) return false;
+      if (s.JobState == kTileGridStage && s.SliceCount < 0)
+        pipeline.TileGridAtOnce([threads](int64_t n, const std::function<void(int64_t, int64_t)>& work) {
+          ForEachRange(threads, n, work);
+        });
+      return true;
+    };
+  }
   watch.Begin();
   const bool squared = TakeNewTile(pipeline, s, ui, o.tile);
   watch.End();
@@ -288,7 +300,7 @@ void Render(const RenderOptions& o, std::ostream& err, bool terminal) {
     LoadTileAndGrid(o, s, ui);
     times.load = MillisecondsSince(loadStart);
   } else {
-    TakeTile(o, pipeline, s, ui, watch);
+    TakeTile(o, pipeline, s, ui, watch, host, threads);
     times.load = MillisecondsSince(loadStart) - times.square - times.grid;
   }
   progress.Clear();

@@ -55,6 +55,39 @@ int32_t AvailableCores() {
   return n == 0 ? 1 : static_cast<int32_t>(n);
 }
 
+void ForEachRange(int32_t threads, int64_t n, const std::function<void(int64_t, int64_t)>& work) {
+  if (n <= 0) return;
+  const int32_t count = static_cast<int32_t>(std::min<int64_t>(threads > 0 ? threads : AvailableCores(), n));
+  // Pieces small enough to share the work out evenly, large enough to cost nothing to take.
+  const int64_t piece = std::max<int64_t>(1, n / (int64_t{count} * 64));
+  std::atomic<int64_t> next{0};
+  std::atomic<bool> stop{false};
+  std::mutex mutex;
+  std::exception_ptr firstError;
+  auto run = [&] {
+    try {
+      for (int64_t first; !stop.load(std::memory_order_relaxed) &&
+                          (first = next.fetch_add(piece, std::memory_order_relaxed)) < n;)
+        work(first, std::min(n, first + piece));
+    } catch (...) {
+      std::lock_guard lock(mutex);
+      if (!firstError) firstError = std::current_exception();
+      stop = true;
+    }
+  };
+  {
+    std::vector<std::jthread> helpers;
+    try {
+      for (int32_t i = 1; i < count; ++i) helpers.emplace_back(run);
+    } catch (...) {
+      stop = true;  // those started stop at their next piece and are joined on the way out
+      throw;
+    }
+    run();  // this thread takes pieces too
+  }
+  if (firstError) std::rethrow_exception(firstError);
+}
+
 bool RunFinalStageParallel(AppState& s, Ui& ui, const ParallelFinalOptions& options) {
   const BoardConstants& b = s.engine.board;
   const int32_t width = b.BoardWidth, height = b.BoardHeight;

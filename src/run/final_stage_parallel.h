@@ -44,4 +44,9 @@ bool RunFinalStageParallel(AppState& s, Ui& ui, const ParallelFinalOptions& opti
 // The number of threads "every core" means here: at least 1.
 int32_t AvailableCores();
 
+// Calls work(first, end) over pieces of 0..n-1, each once, on `threads` threads (0: one
+// per core), and returns when all are done. An exception from a piece stops the others
+// at their next piece and is raised again here. The renderer builds the tile grid so.
+void ForEachRange(int32_t threads, int64_t n, const std::function<void(int64_t, int64_t)>& work);
+
 }  // namespace marvane

@@ -246,15 +246,29 @@ TEST_P(FastPath, DrawsTheSamePicturesAsTheTicksAndEndsTheStageAsTheyDo) {
   run.s.console.SelectOutputOption(c.small ? kSmallImageOnlyOption : kBothLargeAndSmallOption);
   ASSERT_TRUE(run.Take(Tile(c.tileW, c.tileH)));
   AppState fast = run.s;
-  run.s.settings.NeedToRedrawGrid = c.redrawGrid;  // the ticks then build the same grid again first
+  // Both then build the same grid again first: the ticks slice by slice, the fast path at once.
+  run.s.settings.NeedToRedrawGrid = fast.settings.NeedToRedrawGrid = c.redrawGrid;
   CreateFinalClick(run.pipeline, run.s, run.ui);
-  ASSERT_EQ(PrepareFinalImage(fast, run.ui), kFinalImageStage);
+  if (c.redrawGrid) {
+    ASSERT_EQ(PrepareFinalImage(fast, run.ui), kTileGridStage);
+    fast.Workspace1.Cls();  // nothing of the old grid may show through
+    fast.JobState = kTileGridStage, fast.SliceCount = -1, fast.ScanX = fast.ScanY = 0;  // as the job starts it
+    HeadlessHost host;
+    Pipeline(fast, host, run.ui).TileGridAtOnce([&c](int64_t n, const std::function<void(int64_t, int64_t)>& work) {
+      ForEachRange(c.threads, n, work);
+    });
+    ASSERT_EQ(fast.JobState, kFinalImageStage);
+  } else {
+    ASSERT_EQ(PrepareFinalImage(fast, run.ui), kFinalImageStage);
+  }
   ASSERT_TRUE(RunFinalStageParallel(fast, run.ui, {.threads = c.threads, .progress = {}, .progressIntervalMs = 100}));
   const AppState& ticks = run.s;
   EXPECT_TRUE(run.ui.Messages().empty());
   EXPECT_TRUE(fast.FinalImage == ticks.FinalImage && fast.Thumbnail == ticks.Thumbnail && fast.Workspace1 == ticks.Workspace1);
-  EXPECT_EQ(tuple(fast.JobState, fast.FinalRunActive, fast.ScanX, fast.ScanY, fast.SliceCount),
-            tuple(ticks.JobState, ticks.FinalRunActive, ticks.ScanX, ticks.ScanY, ticks.SliceCount));
+  EXPECT_EQ(tuple(fast.JobState, fast.FinalRunActive, fast.ScanX, fast.ScanY, fast.SliceCount, fast.GridCellX,
+                  fast.GridCellY, fast.settings.NeedToRedrawGrid),
+            tuple(ticks.JobState, ticks.FinalRunActive, ticks.ScanX, ticks.ScanY, ticks.SliceCount, ticks.GridCellX,
+                  ticks.GridCellY, ticks.settings.NeedToRedrawGrid));
   // The ticks saved the picture of the chosen size, and drew it where a quarter was ticked.
   const Picture& drawn = c.small ? ticks.Thumbnail : ticks.FinalImage;
   EXPECT_TRUE(LoadPictureFile(ticks.settings.SaveFileName, 0) == drawn);

@@ -165,19 +165,21 @@ TEST(PictureFileSaving, AFailedSaveSaysWhyAndLeavesWhatWasThere) {
   const TempFolder dir;
   std::filesystem::create_directories(dir / "folder.bmp/inside");
   WriteFileBytes(dir / "old.bmp", "old picture");
+  WriteFileBytes(dir / "old.png", "old picture");
   const std::string named = "Cannot save the picture file \"" + dir / "";
   EXPECT_EQ(SaveError(Pattern(3, 3), ""), "Cannot save the picture file \"\": no file name was given.");
   EXPECT_EQ(SaveError(Pattern(3, 3), dir / "no/a.bmp"), named + "no/a.bmp\": the folder it should go in does not exist.");
   EXPECT_EQ(SaveError(Pattern(3, 3), dir / "folder.bmp"), named + "folder.bmp\": it is a folder.");
   EXPECT_EQ(SaveError(Picture(), dir / "old.bmp"), named + "old.bmp\": there is no picture to save.");
   // A full disk met while writing, or only when the bytes held back are flushed.
-  for (const int side : {200, 40}) {
-    const std::string error = SaveError(Pattern(side, side, 99), dir / "old.bmp", 4096);
-    EXPECT_TRUE(error.starts_with(named + "old.bmp\": writing it failed (") &&
-                error.ends_with("); a file of that name that was there before is unchanged.")) << error;
-  }
-  EXPECT_EQ(ReadFileBytes(dir / "old.bmp"), "old picture");
-  EXPECT_EQ(FolderListing(dir.Path()) + FolderListing(dir / "folder.bmp"), "folder.bmp\nold.bmp\ninside\n");
+  for (const char* name : {"old.bmp", "old.png"})
+    for (const int side : {200, 40}) {
+      const std::string error = SaveError(Pattern(side, side, 99), dir / name, 4096);
+      EXPECT_TRUE(error.starts_with(named + name + "\": writing it failed (") &&
+                  error.ends_with("); a file of that name that was there before is unchanged.")) << error;
+      EXPECT_EQ(ReadFileBytes(dir / name), "old picture");
+    }
+  EXPECT_EQ(FolderListing(dir.Path()) + FolderListing(dir / "folder.bmp"), "folder.bmp\nold.bmp\nold.png\ninside\n");
 }
 
 }  // namespace

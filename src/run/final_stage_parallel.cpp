@@ -214,24 +214,54 @@ bool RunFinalStageParallel(AppState& s, Ui& ui, const ParallelFinalOptions& opti
     if (options.progress && !options.progress(1.0)) return false;
   }
 
-  // (3): the drawing, in the sequential scan's order, so that the thumbnail keeps the
-  // last write of each of its pixels exactly as the ticks leave it.
+  // (3): the drawing. The full-size picture takes every visited pixel's colour, in any
+  // order. The thumbnail keeps the last write of each of its pixels in the sequential
+  // scan's order, exactly as the ticks leave it: each of its columns is replayed on its
+  // own, from the scan positions whose pixels land in it, in the scan's order, so
+  // columns can go to different threads.
   int32_t scanX = b.CenterX;
   if (anyScan) {
-    const bool full = s.ScaleFactor == 1.0f;
-    for (; scanX <= b.BoardRight; scanX += divisor) {
-      for (int32_t scanY = b.CenterY; scanY <= b.BoardBottom; scanY += divisor) {
-        for (int q : kQuadrantOrder) {
-          if (!ticked[static_cast<size_t>(q)]) continue;
-          const int32_t x = (q == 3 || q == 0) ? scanX : scanX - b.CenterX;
-          const int32_t y = (q == 3 || q == 2) ? scanY : scanY - b.CenterY;
-          const int32_t value = colours[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
-          if (value == kNotDrawn) continue;
-          if (full) s.FinalImage.PSet(x, y, value);
-          s.Thumbnail.PSet(ThumbnailCoordinate(x), ThumbnailCoordinate(y), value);
+    scanX = b.CenterX + ((b.BoardRight - b.CenterX) / divisor + 1) * divisor;  // the first stride past the board
+    const int32_t threads = options.threads > 0 ? options.threads : AvailableCores();
+    if (s.ScaleFactor == 1.0f) {
+      ForEachRange(threads, height, [&](int64_t first, int64_t end) {
+        for (int64_t y = first; y < end; ++y)
+          for (int32_t x = 0; x < width; ++x) {
+            const int32_t value = colours[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+            if (value != kNotDrawn) s.FinalImage.PSet(x, static_cast<int32_t>(y), value);
+          }
+      });
+    }
+    const int32_t thumbnailColumns = ThumbnailCoordinate(b.BoardRight) + 1;
+    ForEachRange(threads, thumbnailColumns, [&](int64_t first, int64_t end) {
+      std::vector<int32_t> columnPositions;
+      for (int32_t tx = static_cast<int32_t>(first); tx < end; ++tx) {
+        // The scan positions that draw in this column: as a right quadrant at x itself, as
+        // a left one at x + CenterX.
+        std::vector<int32_t>& positions = columnPositions;
+        positions.clear();
+        for (int32_t x = 4 * tx; x < 4 * tx + 4 && x <= b.BoardRight; ++x) {
+          if (x >= b.CenterX && (x - b.CenterX) % divisor == 0) positions.push_back(x);
+          if (x + b.CenterX <= b.BoardRight && x % divisor == 0) positions.push_back(x + b.CenterX);
+        }
+        std::sort(positions.begin(), positions.end());
+        positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+        for (const int32_t at : positions) {
+          const bool right = ThumbnailCoordinate(at) == tx, left = ThumbnailCoordinate(at - b.CenterX) == tx;
+          for (int32_t scanY = b.CenterY; scanY <= b.BoardBottom; scanY += divisor) {
+            for (int q : kQuadrantOrder) {
+              if (!ticked[static_cast<size_t>(q)]) continue;
+              const bool isRight = q == 3 || q == 0;
+              if (!(isRight ? right : left)) continue;
+              const int32_t x = isRight ? at : at - b.CenterX;
+              const int32_t y = (q == 3 || q == 2) ? scanY : scanY - b.CenterY;
+              const int32_t value = colours[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+              if (value != kNotDrawn) s.Thumbnail.PSet(tx, ThumbnailCoordinate(y), value);
+            }
+          }
         }
       }
-    }
+    });
   }
 
   // The stage ends as the last tick ends it.

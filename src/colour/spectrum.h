@@ -8,6 +8,7 @@
 #include "colour/chroma.h"
 #include "colour/spectrum_data.h"
 #include "util/numbers.h"
+#include "util/per_pixel.h"
 
 namespace marvane {
 
@@ -62,7 +63,7 @@ inline int SpectrumEntryOf(int index) {
 // The components of entry i with its white floor and spread scaled, before any
 // derived field is worked out: packed first, so they become the packed colour's whole,
 // clamped values.
-inline Chroma ScaledSpectrumEntry(const SpectrumTables& s, int i, double whiteScale, double spreadScale) {
+MARVANE_INLINE Chroma ScaledSpectrumEntry(const SpectrumTables& s, int i, double whiteScale, double spreadScale) {
   const float w = ToSingle(whiteScale * s.SpecMin[i]);
   const float spread = ToSingle(spreadScale * s.SpecSpread[i]);
   Chroma n;
@@ -75,7 +76,7 @@ inline Chroma ScaledSpectrumEntry(const SpectrumTables& s, int i, double whiteSc
 }
 
 // SpecColorPart at a whole index of 16 bits, where no error can arise.
-inline Chroma SpecColorPartAt(const SpectrumTables& s, int16_t index, double whiteScale, double spreadScale) {
+MARVANE_INLINE Chroma SpecColorPartAt(const SpectrumTables& s, int16_t index, double whiteScale, double spreadScale) {
   const int i = SpectrumEntryOf(index);
   if (whiteScale == 1.0 && spreadScale == 1.0) {
     Chroma c;

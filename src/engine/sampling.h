@@ -9,6 +9,7 @@
 #include "platform/picture.h"
 #include "platform/run_time_error.h"
 #include "util/numbers.h"
+#include "util/per_pixel.h"
 
 namespace marvane {
 
@@ -72,7 +73,7 @@ inline float Accumulate(float sum, float component, float weight) {
 
 }  // namespace sampling_detail
 
-inline float WrapCoord(double xIn, int32_t m) {
+MARVANE_INLINE float WrapCoord(double xIn, int32_t m) {
   float x = ToSingle(xIn);
   if (x <= 0.0f) {
     if (m <= 0 || x <= -sampling_detail::kExactFloatLimit) RaiseInvalidCall();
@@ -89,7 +90,7 @@ inline float WrapCoord(double xIn, int32_t m) {
   return ToSingle(fraction + sampling_detail::WrapWhole(wholeLong, m));
 }
 
-inline Chroma SpotUntrapped(const Picture& surface, double x, double y, int32_t width, int32_t height) {
+MARVANE_INLINE Chroma SpotUntrapped(const Picture& surface, double x, double y, int32_t width, int32_t height) {
   using sampling_detail::Accumulate;
   using sampling_detail::WrapWhole;
   if (width <= 0 || height <= 0) RaiseInvalidCall();

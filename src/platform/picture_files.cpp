@@ -204,8 +204,10 @@ Picture DecodePictureFile(const std::string& path, int32_t backColor, int64_t mo
   const std::string_view formatName = QtFormatName(format);
   const QByteArray qtFormat(formatName.data(), static_cast<qsizetype>(formatName.size()));
   // TIFF comes in a separate package of Qt plugins; without it a good file would
-  // otherwise read as a damaged one.
-  if (!QImageReader::supportedImageFormats().contains(qtFormat))
+  // otherwise read as a damaged one. BMP and PNG are read by Qt itself: asking for the
+  // list of formats would load every plugin, a good part of a small render's time.
+  const bool builtIn = format == PictureFileFormat::Bmp || format == PictureFileFormat::Png;
+  if (!builtIn && !QImageReader::supportedImageFormats().contains(qtFormat))
     CannotRead(path, std::string("it is a ") + UserFormatName(format) + " picture, and the reader for " +
                          UserFormatName(format) + " pictures is not installed.");
   QBuffer buffer(&data);

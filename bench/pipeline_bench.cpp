@@ -1,12 +1,14 @@
 // The job pipeline and the renderer on the desktop's 793 x 573 board with its default
 // settings: one tick of each stage (the desktop runs one every 100 ms, so a tick should
-// stay well under 10 ms), the whole render sequential and on the fast path, and a
-// 4096 x 4096 render.
+// stay well under 10 ms), the final stage on 1, 2 and 4 threads (their ratio is the
+// fast path's speed-up), the whole render sequential and on the fast path, renders of
+// 4096 x 4096 and 8192 x 8192, and writing a large picture as PNG and BMP.
 //
 // The ticks are taken from a real run: the state at the start of a tick is kept and
 // the tick is run again on a copy of it, so each figure is one tick exactly as the
 // desktop's timer would run it.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <filesystem>
 #include <map>
@@ -190,6 +192,38 @@ RenderOptions LargeOptions() {
   o.output = BenchFolder() + "/Large.bmp";
   return o;
 }
+// 8192 x 8192: run it alone (--benchmark_filter=Render8192) for its peak memory, which the
+// process's high-water mark then shows.
+void BM_Render8192FastPath(benchmark::State& state) {
+  RenderOptions o = LargeOptions();
+  o.boardWidth = o.boardHeight = 8192;
+  RenderWith(state, o);
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+BENCHMARK(BM_Render8192FastPath)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(1);
+
+// Writing a 2000 x 1500 final picture, as PNG and as BMP.
+void SaveBig(benchmark::State& state, const std::string& name) {
+  static const Picture picture = [] {
+    RenderOptions o = DefaultOptions();
+    o.boardWidth = 2000;
+    o.boardHeight = 1500;
+    o.output = BenchFolder() + "/Big.bmp";
+    std::ostringstream err;
+    RunRender(o, err, false);
+    return LoadPictureFile(o.output, 0);
+  }();
+  const std::string path = BenchFolder() + "/" + name;
+  for (auto _ : state) SavePictureFile(picture, path);
+  state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(path));
+}
+void BM_SavePng2000x1500(benchmark::State& state) { SaveBig(state, "Big.png"); }
+void BM_SaveBmp2000x1500(benchmark::State& state) { SaveBig(state, "Big2.bmp"); }
+BENCHMARK(BM_SavePng2000x1500)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveBmp2000x1500)->Unit(benchmark::kMillisecond);
+
 void BM_Render4096Sequential(benchmark::State& state) {
   RenderOptions o = LargeOptions();
   o.sequential = true;

@@ -91,6 +91,13 @@ TEST(FinalColour, DrawnWhereTheSpiralPutsEachPixelRecolouredAlongTheSpectrumAndI
       EXPECT_EQ(std::tuple(out.Value, finalImage.Point(320, 500 + r.r), thumbnail.Point(80, (500 + r.r) / 4)),
                 std::tuple(r.colour, fraction == 1 ? r.colour : kBack, r.colour)) << r.r << " at " << fraction;
     }
+  // A hue beyond 16 bits names no entry: SpecColor's trap reports it, and black is painted.
+  ASSERT_TRUE(ui.Messages().empty());
+  st.TileHueOffset = 100000, st.SpectrumShift = 0, st.BrightnessShift = 0, st.EngineFadeWidth = 3;
+  Chroma out;
+  PaintFinalPixel(ui, st, ReadySpectrum(), 1, 1.0f, 320, 745, base, out, finalImage, thumbnail);  // tone 1: coloured
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(std::tuple(out.Value, ui.Messages()[0].title, ui.Messages()[0].text), std::tuple(0, "SpecColor", "Overflow"));
 }
 
 // The painting finds a sample's place on the spectrum from its whole components, and

@@ -62,19 +62,15 @@ inline void SetValue(Chroma& c) {
 }
 // The three components of a packed value, with truncating division: -1 gives red -1,
 // and values of 2^24 and above give a blue above 255.
-inline void SplitPacked(int32_t packed, float& red, float& green, float& blue) {
+inline void SplitColor(int32_t packed, float& red, float& green, float& blue) {
   red = static_cast<float>(packed % 256);
   green = static_cast<float>((packed / 256) % 256);
   blue = static_cast<float>(packed / 65536);
 }
-// The same for a packed value held as a real number, rounded to a 32-bit integer first.
-inline void SplitColor(double v, float& red, float& green, float& blue) {
-  SplitPacked(RoundToLong(v), red, green, blue);
-}
 // Components from Value, unless they are current already.
 inline void SetColors(Chroma& c) {
   if (c.ColorsSet) return;
-  SplitPacked(c.Value, c.Red, c.Green, c.Blue);
+  SplitColor(c.Value, c.Red, c.Green, c.Blue);
   c.ColorsSet = true;
   c.ValueSet = true;
 }

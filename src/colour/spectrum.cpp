@@ -132,7 +132,6 @@ int16_t MatchWhole(const SpectrumTables& s, int32_t red, int32_t green, int32_t 
   return MatchNorms(s, norm(red), norm(green), norm(blue));
 }
 
-
 ChromaExtended SpecColor(Ui& ui, const SpectrumTables& s, double index, double whiteScale,
                          double spreadScale) {
   ChromaExtended result;

@@ -27,7 +27,7 @@ inline float WrapCoord(double x, int32_t m);
 // v rounded to thousandths, halves up: Int((v + 0.0005) x 1000) x 0.001, in double.
 // A result that overflows (or NaN) gives 0.
 inline double Round3(double v) {
-  const double r = std::floor((v + 0.0005) * 1000.0) * 0.001;
+  const double r = IntDown((v + 0.0005) * 1000.0) * 0.001;
   return std::isfinite(r) ? r : 0.0;
 }
 

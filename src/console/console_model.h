@@ -52,6 +52,8 @@ struct ConsoleModel {
   std::array<bool, 4> FillInQuadrant = {false, true, false, false};
   // Option buttons: exactly one is selected; SelectOutputOption keeps it so.
   std::array<bool, 2> OutputOption = {true, false};
+  // The "Live preview" box.
+  bool LivePreview = false;
 
   void SelectOutputOption(int index) {
     OutputOption = {index == kSmallImageOnlyOption, index == kBothLargeAndSmallOption};

@@ -55,6 +55,7 @@ void ReadSettings(SettingsMirror& mirror, const std::string& iniPath) {
   const std::string redraw = file.GetString(kFlags, "NeedToRedrawGrid",
                                             mirror.DefaultNeedToRedrawGrid ? "True" : "False");
   mirror.NeedToRedrawGrid = LeadingNumber(redraw) != 0;
+  mirror.LivePreview = LeadingNumber(file.GetString(kFlags, "LivePreview", "False")) != 0;
 }
 
 void SaveSettings(SettingsMirror& mirror, const ConsoleModel& console, const std::string& iniPath) {
@@ -70,6 +71,7 @@ void SaveSettings(SettingsMirror& mirror, const ConsoleModel& console, const std
   mirror.IniFadeWidth = WholeNumberOf(console.FadeWidth);
   mirror.IniNumRadialPieces = WholeNumberOf(console.NumPieces);
   mirror.IniSmallestRadius = WholeNumberOf(console.SmallestRadius);
+  mirror.LivePreview = console.LivePreview;
 
   const std::pair<const char*, int32_t> numbers[] = {
       {"Turn45", mirror.IniTurn45},
@@ -85,6 +87,7 @@ void SaveSettings(SettingsMirror& mirror, const ConsoleModel& console, const std
   };
   for (const auto& [key, value] : numbers) file.WriteString(kNumbers, key, WholeNumberText(value));
   file.WriteString(kFlags, "NeedToRedrawGrid", mirror.NeedToRedrawGrid ? "-1" : "0");
+  file.WriteString(kFlags, "LivePreview", mirror.LivePreview ? "-1" : "0");
   file.Save(iniPath);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The settings kept between runs in "Tesklet.INI": thirteen keys in three sections,
+// The settings kept between runs in "Tesklet.INI": fourteen keys in three sections,
 // read once at start-up into the settings mirror and written back when the console
 // closes.
 //
@@ -23,11 +23,14 @@
 //
 //   [Flags]
 //   NeedToRedrawGrid=0
+//   LivePreview=0
 //
 // A number is read as the leading number of its text, rounded half to even: so a key
 // that is present but empty or not a number reads as 0, and only a missing key (or
 // section, or file) gives its default. NeedToRedrawGrid is True for any non-zero
-// number ("-1" is written for True); the word True reads as False.
+// number ("-1" is written for True); the word True reads as False. LivePreview, the
+// console's "Live preview" box, reads and writes the same way; it came later, so a
+// file without it (or a reader that does not know it) simply has the preview off.
 //
 // Paths use "/" where the program's folders are joined ("<StartFolder>/Output/...").
 // When the start folder is the root, the defaults begin with two slashes, which every
@@ -59,6 +62,8 @@ struct SettingsMirror {
   int32_t PicBottom = 0;
   // The saved tile grid no longer fits the settings.
   bool NeedToRedrawGrid = false;
+  // The "Live preview" box was ticked.
+  bool LivePreview = false;
 
   std::string DefaultSaveFile;
   std::string DefaultTileFile;
@@ -85,7 +90,7 @@ void SetDefaultSettings(SettingsMirror& mirror);
 // keys before it read.
 void ReadSettings(SettingsMirror& mirror, const std::string& iniPath);
 
-// Takes the current values from the console into the mirror and writes all thirteen
+// Takes the current values from the console into the mirror and writes all fourteen
 // keys into the file at `iniPath`, keeping the rest of the file as it was. The keys are
 // written together in one atomic replacement of the file, so an error part-way
 // ("Overflow" from a typed number, a file that cannot be written) leaves the file as

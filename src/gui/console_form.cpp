@@ -171,6 +171,8 @@ void ConsoleForm::BuildControls() {
   CreateFinal->setObjectName("CreateFinal");
   HelpMe = new QPushButton("HELP", this);
   HelpMe->setObjectName("HelpMe");
+  LivePreview = new QCheckBox("Live preview", this);
+  LivePreview->setObjectName("LivePreview");
 }
 
 void ConsoleForm::LayOut() {
@@ -233,6 +235,8 @@ void ConsoleForm::LayOut() {
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(CreateFinal);
   buttons->addStretch(1);
+  buttons->addWidget(LivePreview);
+  buttons->addSpacing(8);
   buttons->addWidget(HelpMe);
 
   auto* grid = new QGridLayout(this);
@@ -248,17 +252,29 @@ void ConsoleForm::LayOut() {
 
 void ConsoleForm::BindToModel() {
   ConsoleModel& c = desktop_.State().console;
+  Desktop& d = desktop_;
   connect(NumPieces, &QLineEdit::textChanged, this, [&c](const QString& t) { c.NumPieces = t.toStdString(); });
   connect(SmallestRadius, &QLineEdit::textChanged, this,
           [&c](const QString& t) { c.SmallestRadius = t.toStdString(); });
   connect(FadeWidth, &QLineEdit::textChanged, this, [&c](const QString& t) { c.FadeWidth = t.toStdString(); });
-  connect(Turn45, &QListWidget::currentRowChanged, this, [&c](int row) { c.Turn45ListIndex = row; });
-  connect(Cline, &QSlider::valueChanged, this, [&c](int v) { c.Cline = v; });
-  connect(SpecStart, &QSlider::valueChanged, this, [&c](int v) { c.SpecStart = v; });
-  connect(Lighten, &QSlider::valueChanged, this, [&c](int v) { c.Lighten = v; });
-  connect(LightStart, &QSlider::valueChanged, this, [&c](int v) { c.LightStart = v; });
+  // The list, the sliders (while they are dragged too) and the boxes change the preview
+  // at once; the number boxes only once a value is accepted, in their handlers.
+  connect(Turn45, &QListWidget::currentRowChanged, this, [&c, &d](int row) {
+    c.Turn45ListIndex = row;
+    d.PreviewValuesChanged();
+  });
+  for (auto [slider, value] : {std::pair{Cline, &c.Cline}, {SpecStart, &c.SpecStart}, {Lighten, &c.Lighten},
+                               {LightStart, &c.LightStart}})
+    connect(slider, &QSlider::valueChanged, this, [value, &d](int v) {
+      *value = v;
+      d.PreviewValuesChanged();
+    });
   for (int i = 0; i < 4; ++i)
-    connect(FillInQuadrant[i], &QCheckBox::toggled, this, [&c, i](bool on) { c.FillInQuadrant[i] = on; });
+    connect(FillInQuadrant[i], &QCheckBox::toggled, this, [&c, &d, i](bool on) {
+      c.FillInQuadrant[i] = on;
+      d.PreviewValuesChanged();
+    });
+  connect(LivePreview, &QCheckBox::toggled, this, [&d](bool on) { d.SetLivePreview(on); });
   for (int i = 0; i < 2; ++i)
     connect(OutputOption[i], &QRadioButton::toggled, this, [&c, i](bool on) {
       if (on) c.SelectOutputOption(i);
@@ -281,7 +297,7 @@ void ConsoleForm::ShowModel() {
       QSignalBlocker(Turn45), QSignalBlocker(Cline), QSignalBlocker(SpecStart), QSignalBlocker(Lighten),
       QSignalBlocker(LightStart), QSignalBlocker(FillInQuadrant[0]), QSignalBlocker(FillInQuadrant[1]),
       QSignalBlocker(FillInQuadrant[2]), QSignalBlocker(FillInQuadrant[3]), QSignalBlocker(OutputOption[0]),
-      QSignalBlocker(OutputOption[1])};
+      QSignalBlocker(OutputOption[1]), QSignalBlocker(LivePreview)};
   SetIfChanged(*TileFile, c.TileFile);
   SetIfChanged(*SaveFile, c.SaveFile);
   SetIfChanged(*NumPieces, c.NumPieces);
@@ -297,6 +313,7 @@ void ConsoleForm::ShowModel() {
   LightStart->setValue(c.LightStart);
   for (int i = 0; i < 4; ++i) FillInQuadrant[i]->setChecked(c.FillInQuadrant[i]);
   for (int i = 0; i < 2; ++i) OutputOption[i]->setChecked(c.OutputOption[i]);
+  LivePreview->setChecked(c.LivePreview);
 }
 
 void ConsoleForm::ShowPictures() {
@@ -330,6 +347,7 @@ void ConsoleForm::NumPieces_LostFocus() {
       s.settings.NeedToRedrawGrid = true;
     }
   });
+  desktop_.PreviewValuesChanged();
 }
 
 void ConsoleForm::SmallestRadius_LostFocus() {
@@ -337,6 +355,7 @@ void ConsoleForm::SmallestRadius_LostFocus() {
     if (const auto value = CheckField(kSmallestRadiusName, *SmallestRadiusLabel))
       desktop_.State().engine.EngineSmallestRadius = *value;
   });
+  desktop_.PreviewValuesChanged();
 }
 
 void ConsoleForm::FadeWidth_LostFocus() {
@@ -344,6 +363,7 @@ void ConsoleForm::FadeWidth_LostFocus() {
     if (const auto value = CheckField(kFadeWidthName, *FadeWidthLabel))
       desktop_.State().engine.EngineFadeWidth = ToSingle(*value);
   });
+  desktop_.PreviewValuesChanged();
 }
 
 void ConsoleForm::Turn45_LostFocus() {
@@ -354,6 +374,7 @@ void ConsoleForm::Turn45_LostFocus() {
       s.settings.NeedToRedrawGrid = true;
     }
   });
+  desktop_.PreviewValuesChanged();
 }
 
 void ConsoleForm::ChangeTileFile_Click() {
@@ -370,6 +391,7 @@ void ConsoleForm::ChangeTileFile_Click() {
     ShowModel();
     desktop_.PicturesChanged();
   });
+  desktop_.PreviewValuesChanged();
 }
 
 void ConsoleForm::ChangeSaveFile_Click() {

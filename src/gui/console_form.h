@@ -101,6 +101,7 @@ class ConsoleForm : public QWidget {
   PictureView* Thumbnail;
   QPushButton* CreateFinal;
   QPushButton* HelpMe;
+  QCheckBox* LivePreview;
 };
 
 }  // namespace marvane

@@ -7,6 +7,7 @@
 
 #include "gui/console_form.h"
 #include "gui/help_form.h"
+#include "gui/preview_form.h"
 #include "gui/progress_form.h"
 #include "gui/splash.h"
 #include "gui/work_surface_form.h"
@@ -22,6 +23,7 @@ Desktop::Desktop(Ui& ui, FileDialogs& dialogs)
       programEnd_([] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); }) {}
 
 Desktop::~Desktop() {
+  delete preview_;
   delete help_;
   delete splash_;
   delete progress_;
@@ -39,6 +41,7 @@ bool Desktop::Start(const std::string& startFolder, const std::string& iniPath) 
   PicturesChanged();
   // Start-up that failed before it brought up any window leaves nothing to close.
   if (!console_ && !splash_) EndProgram();
+  if (completed && state_.console.LivePreview) SetLivePreview(true);
   return completed;
 }
 
@@ -111,6 +114,45 @@ void Desktop::ShowHelp() {
   help.activateWindow();
 }
 
+PreviewForm* Desktop::Preview() const { return preview_; }
+
+void Desktop::SetLivePreview(bool on) {
+  state_.console.LivePreview = on;
+  ConsoleChanged();
+  if (!on) {
+    if (preview_) {
+      preview_->Stop();
+      preview_->hide();
+    }
+    return;
+  }
+  if (!preview_) {
+    preview_ = new PreviewForm(*this);
+    connect(preview_, &PreviewForm::Closed, this, [this] { SetLivePreview(false); });
+    // Beside the console, on its right where the screen has room, else on its left.
+    if (console_) {
+      const QRect console = console_->frameGeometry();
+      const QScreen* screen = console_->screen() ? console_->screen() : QGuiApplication::primaryScreen();
+      const QRect area = screen ? screen->availableGeometry() : QRect();
+      const int width = preview_->frameGeometry().width();
+      int x = console.right() + 8;
+      if (area.isValid() && x + width > area.right()) x = std::max(area.left(), console.left() - 8 - width);
+      preview_->move(x, console.top());
+    }
+  }
+  preview_->SetPaused(Progress() != nullptr);
+  // Where the system gives a new window the focus anyway, the console takes it back.
+  const bool consoleActive = console_ && console_->isActiveWindow();
+  preview_->show();
+  preview_->raise();
+  if (consoleActive) console_->activateWindow();
+  preview_->Request();
+}
+
+void Desktop::PreviewValuesChanged() {
+  if (preview_ && state_.console.LivePreview) preview_->Request();
+}
+
 void Desktop::EndProgram() {
   if (programEnd_) programEnd_();
 }
@@ -140,6 +182,8 @@ void Desktop::SetTimerInterval(int intervalMs) {
     return;
   }
   LoadProgress().SetKickInterval(kickOverride_.value_or(intervalMs));
+  // A job has begun: the preview waits for its end.
+  if (preview_) preview_->SetPaused(true);
 }
 
 void Desktop::RunProgressModal() {
@@ -165,6 +209,11 @@ void Desktop::CloseProgress() {
     progress->hide();
     // It may be this window's own timer that is ticking us here.
     progress->deleteLater();
+  }
+  // The job has ended, and may have changed the tile or the grid.
+  if (preview_) {
+    preview_->SetPaused(false);
+    PreviewValuesChanged();
   }
 }
 

@@ -23,6 +23,7 @@ namespace marvane {
 class ConsoleForm;
 class FileDialogs;
 class HelpForm;
+class PreviewForm;
 class ProgressForm;
 class Splash;
 class Ui;
@@ -69,6 +70,14 @@ class Desktop : public QObject, public JobHost, public StartUpHost {
 
   // Shows the help window without a modal wait, loading it if need be.
   void ShowHelp();
+
+  // The live preview: ticking "Live preview" shows its window and follows the console;
+  // unticking it, or closing the window, stops it. The console calls
+  // PreviewValuesChanged after every change that may shape the picture.
+  void SetLivePreview(bool on);
+  void PreviewValuesChanged();
+  // The preview window while it has been created, else null.
+  PreviewForm* Preview() const;
 
   // The end of the program, once the console has closed. The desktop program quits the
   // event loop; tests put a recorder in its place.
@@ -119,6 +128,7 @@ class Desktop : public QObject, public JobHost, public StartUpHost {
   QPointer<WorkSurfaceForm> workspace3_;
   QPointer<WorkSurfaceForm> finalImage_;
   QPointer<HelpForm> help_;
+  QPointer<PreviewForm> preview_;
   QPointer<ProgressForm> progress_;
   QPointer<Splash> splash_;
   QEventLoop* modalLoop_ = nullptr;

@@ -60,6 +60,7 @@ bool Main(AppState& s, Ui& ui, StartUpHost& host, const std::string& startFolder
     c.FadeWidth = WholeNumberText(m.IniFadeWidth);
     c.NumPieces = WholeNumberText(m.IniNumRadialPieces);
     c.SmallestRadius = WholeNumberText(m.IniSmallestRadius);
+    c.LivePreview = m.LivePreview;
 
     s.TileImage.Resize(m.PicRight + 1, m.PicBottom + 1);
     if (s.Workspace1.Empty()) s.Workspace1.Resize(kDesignBoardWidth, kDesignBoardHeight);

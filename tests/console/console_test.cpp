@@ -74,8 +74,9 @@ std::vector<int32_t> Numbers(const SettingsMirror& m) {
 
 // Only a missing key keeps its default: a present one is its leading number rounded half
 // to even, so an empty or non-numeric value reads as 0; the redraw flag is True for any
-// number but 0. A save writes all thirteen keys, the numbers from the console's boxes
-// whatever they hold, the rest from the mirror.
+// number but 0, and a file from before the live preview has it off. A save writes all
+// fourteen keys, the numbers and the preview box from the console whatever they hold,
+// the rest from the mirror.
 TEST(Settings, NumbersAreLeadingNumbersRoundedHalfToEvenAndASaveTakesThemFromTheConsole) {
   TempFolder dir;
   WriteFileBytes(dir / "old.INI", "[FileNames]\nSaveFile=\n[Numbers]\nTurn45=abc\nNumRadialPieces= 12abc\n"
@@ -83,19 +84,21 @@ TEST(Settings, NumbersAreLeadingNumbersRoundedHalfToEvenAndASaveTakesThemFromThe
                                   "PicRight=+0299.49\n[Flags]\nNeedToRedrawGrid=0.5\n");
   SettingsMirror m = ReadFrom(dir / "old.INI");
   EXPECT_EQ(Numbers(m), (std::vector<int32_t>{0, 12, 62, 60, -29, -54, 0, 104, 299, 247}));
-  EXPECT_EQ(tuple(m.SaveFileName, m.TileFileName, m.NeedToRedrawGrid), tuple("", "/start/Tiles/Basic.bmp", true));
+  EXPECT_EQ(tuple(m.SaveFileName, m.TileFileName, m.NeedToRedrawGrid, m.LivePreview),
+            tuple("", "/start/Tiles/Basic.bmp", true, false));
   m.TileFileName = "/" + std::string(4999, 't');
   ConsoleModel c;
   c.SaveFile = c.TileFile = "/ignored.bmp";
   c.Turn45ListIndex = kNoListIndex, c.Cline = 150, c.SpecStart = 426, c.Lighten = -100, c.LightStart = -100;
-  c.FadeWidth = "60.5", c.NumPieces = "7.5", c.SmallestRadius = "abc";
+  c.FadeWidth = "60.5", c.NumPieces = "7.5", c.SmallestRadius = "abc", c.LivePreview = true;
   SaveSettings(m, c, dir / "Tesklet.INI");
   EXPECT_EQ(ReadFileBytes(dir / "Tesklet.INI"),
             "[FileNames]\nSaveFile=\nTileFile=" + m.TileFileName + "\n\n[Numbers]\nTurn45=-1\nNumRadialPieces=8\n"
             "SmallestRadius=0\nFadeWidth=60\nLighten=-100\nLightStart=-100\nCline=150\nSpecStart=426\nPicRight=299\n"
-            "PicBottom=247\n\n[Flags]\nNeedToRedrawGrid=-1\n");
+            "PicBottom=247\n\n[Flags]\nNeedToRedrawGrid=-1\nLivePreview=-1\n");
   const SettingsMirror next = ReadFrom(dir / "Tesklet.INI");
-  EXPECT_EQ(tuple(Numbers(next), next.TileFileName), tuple(Numbers(m), m.TileFileName.substr(0, 4094)));
+  EXPECT_EQ(tuple(Numbers(next), next.TileFileName, next.LivePreview),
+            tuple(Numbers(m), m.TileFileName.substr(0, 4094), true));
 }
 
 // The small size saves the thumbnail, both sizes the full picture, over any old file; a

@@ -102,6 +102,7 @@ class GuiTest : public QObject {
   void JobsAreCancelledAndANewTileSquaredAndLaidOutOrRefused();
   void TheFinalPictureIsTheRenderersAndTheNextStartKeepsItsValues();
   void TheFinalImageWindowShowsTheWholePicture();
+  void TheLivePreviewFollowsTheConsoleWithTheSmallPicturesBytes();
 };
 
 }  // namespace marvane::guitest

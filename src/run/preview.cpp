@@ -1,0 +1,163 @@
+#include "run/preview.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "platform/run_time_error.h"
+#include "platform/ui.h"
+#include "run/create_final.h"
+#include "run/final_stage_parallel.h"
+#include "run/grid_layout.h"
+#include "run/headless_host.h"
+#include "run/pipeline.h"
+#include "run/tile_image.h"
+#include "util/numbers.h"
+
+namespace marvane {
+
+namespace {
+
+// A float as the shortest text that reads back as the same float: the fade width is
+// handed to the preview's "Create Final Image" as text, which reads it back exactly.
+std::string ExactText(float v) {
+  char buffer[32];
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
+  return ec == std::errc() ? std::string(buffer, end) : "0";
+}
+
+// Thrown from a piece of the grid's work when a newer request has come.
+struct Cancelled {};
+
+std::string MessageText(const RecordingUi::Event& m) { return m.title.empty() ? m.text : m.title + ": " + m.text; }
+
+}  // namespace
+
+bool PreviewRequest::SamePicture(const PreviewRequest& o) const {
+  const ConsoleModel& a = console;
+  const ConsoleModel& b = o.console;
+  return a.NumPieces == b.NumPieces && a.SmallestRadius == b.SmallestRadius && a.FadeWidth == b.FadeWidth &&
+         a.Turn45ListIndex == b.Turn45ListIndex && a.Cline == b.Cline && a.SpecStart == b.SpecStart &&
+         a.Lighten == b.Lighten && a.LightStart == b.LightStart && a.FillInQuadrant == b.FillInQuadrant &&
+         engine.TileColor.Value == o.engine.TileColor.Value && engine.EngineTurn45 == o.engine.EngineTurn45 &&
+         engine.board.BoardWidth == o.engine.board.BoardWidth &&
+         engine.board.BoardHeight == o.engine.board.BoardHeight && SquareLast == o.SquareLast &&
+         square == o.square && grid == o.grid;
+}
+
+PreviewRequest MakePreviewRequest(const AppState& s, std::shared_ptr<const Picture>& square,
+                                  std::shared_ptr<const Picture>& grid) {
+  PreviewRequest r;
+  r.console = s.console;
+  r.engine = s.engine;
+  r.console.NumPieces = WholeNumberText(s.engine.EngineNumPieces);
+  r.console.SmallestRadius = WholeNumberText(s.engine.EngineSmallestRadius);
+  r.console.FadeWidth = ExactText(s.engine.EngineFadeWidth);
+  r.SquareLast = s.SquareLast;
+  r.SquareSide = s.SquareSide;
+  r.TileWidth = s.TileWidth;
+  r.TileHeight = s.TileHeight;
+  if (!square || !(*square == s.TileImage)) square = std::make_shared<const Picture>(s.TileImage);
+  r.square = square;
+  // The desktop's grid fits while it is not marked for redrawing and the list still
+  // shows the rotation it was built with (leaving the list marks it otherwise). The
+  // number of parts needs no look: a new one is marked as soon as it is accepted.
+  const bool gridFits = !s.settings.NeedToRedrawGrid && s.console.Turn45ListIndex == s.engine.EngineTurn45;
+  if (gridFits) {
+    if (!grid || !(*grid == s.Workspace1)) grid = std::make_shared<const Picture>(s.Workspace1);
+    r.grid = grid;
+  }
+  return r;
+}
+
+std::optional<PreviewResult> PreviewRenderer::Render(const PreviewRequest& r, const std::function<bool()>& cancelled) {
+  // A state of the preview's own, set up as the desktop's is when "Create Final Image"
+  // is clicked with "Small image only" chosen; it writes no files.
+  AppState s;
+  s.console = r.console;
+  s.console.SelectOutputOption(kSmallImageOnlyOption);
+  s.engine = r.engine;
+  s.spectrum = ReadySpectrum();
+  s.SquareLast = r.SquareLast;
+  s.SquareSide = r.SquareSide;
+  s.TileWidth = r.TileWidth;
+  s.TileHeight = r.TileHeight;
+  s.SaveSquaredTile = false;
+  s.SaveFinalPicture = false;
+  const BoardConstants& b = s.engine.board;
+  s.Thumbnail.Resize(ThumbnailSide(b.BoardWidth), ThumbnailSide(b.BoardHeight));
+
+  RecordingUi ui;
+  HeadlessHost host;
+  Pipeline pipeline(s, host, ui);
+  host.Attach(pipeline);
+  PreviewResult result;
+  const auto failed = [&]() -> std::optional<PreviewResult> {
+    const auto messages = ui.Messages();
+    if (messages.empty()) return std::nullopt;
+    result.message = MessageText(messages.front());
+    return result;
+  };
+
+  // Whose trap would show an error on the desktop: the ticks' while the grid is built
+  // and the picture drawn, the handler's while it prepares.
+  const char* where = "Kick_Timer";
+  try {
+    if (r.grid) {
+      s.Workspace1 = *r.grid;
+      s.settings.NeedToRedrawGrid = false;
+    } else {
+      const GridKey key{RoundToLong(LeadingNumber(r.console.NumPieces)), r.console.Turn45ListIndex,
+                        r.engine.TileColor.Value, r.square};
+      if (builtFor_ != key) {
+        // The tile-grid stage as the desktop's job runs it, all at once: from the squared
+        // tile on the third work surface (it only ever reads the tile's own square).
+        builtFor_.reset();
+        s.TileImage = *r.square;
+        s.Workspace1.Resize(b.BoardWidth, b.BoardHeight);
+        s.Workspace3.Resize(std::min(b.BoardWidth, kMostTileSide), std::min(b.BoardHeight, kMostTileSide));
+        s.FinalRunActive = false;
+        s.JobState = kTileGridStage;
+        s.SliceCount = -1;
+        pipeline.TileGridAtOnce([this, &cancelled](int64_t n, const std::function<void(int64_t, int64_t)>& work) {
+          ForEachRange(threads_, n, [&](int64_t first, int64_t end) {
+            if (cancelled()) throw Cancelled{};
+            work(first, end);
+          });
+        });
+        if (auto message = failed()) return message;
+        built_ = std::move(s.Workspace1);
+        builtFor_ = key;
+        result.gridBuilt = true;
+      }
+      s.Workspace1 = built_;
+      s.settings.NeedToRedrawGrid = false;
+    }
+    if (cancelled()) return std::nullopt;
+
+    // "Create Final Image": the engine's values from the console, the colours, the
+    // spiral and the grid's layout for the number of parts.
+    where = "CreateFinal_Click";
+    s.engine.EngineNumPieces = RoundToLong(LeadingNumber(s.console.NumPieces));
+    SetSpiralGeometry(s.engine);
+    SetGridLayout(s);
+    if (PrepareFinalImage(s, ui) != kFinalImageStage) return std::nullopt;
+    if (auto message = failed()) return message;
+    where = "Kick_Timer";
+    ParallelFinalOptions options;
+    options.threads = threads_;
+    options.progressIntervalMs = 2;
+    options.progress = [&cancelled](double) { return !cancelled(); };
+    if (!RunFinalStageParallel(s, ui, options)) return std::nullopt;
+  } catch (const Cancelled&) {
+    return std::nullopt;
+  } catch (const RunTimeError& e) {
+    result.message = std::string(where) + ": " + e.what();
+    return result;
+  }
+  if (auto message = failed()) return message;
+  result.picture = std::move(s.Thumbnail);
+  return result;
+}
+
+}  // namespace marvane

@@ -27,6 +27,7 @@
 #include "run/final_stage_parallel.h"
 #include "run/headless_host.h"
 #include "run/pipeline.h"
+#include "run/preview.h"
 #include "run/tile_image.h"
 
 namespace marvane {
@@ -236,6 +237,38 @@ BENCHMARK(BM_Render4096Sequential)
     ->MeasureProcessCPUTime()
     ->Iterations(1);
 BENCHMARK(BM_Render4096FastPath)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Iterations(1);
+
+// The live preview's render, from a request to the finished small picture, with all
+// four quadrants ticked: on the grid the desktop already has, and with a grid of its own
+// to build first (the number of parts alternates between 12 and 13, so every render
+// builds one). The median of repetitions is the latency a slider's move waits for.
+void BM_PreviewKeptGrid(benchmark::State& state) {
+  std::shared_ptr<const Picture> square, grid;
+  const PreviewRequest request = MakePreviewRequest(*Starts().ready, square, grid);
+  PreviewRenderer renderer;
+  for (auto _ : state) {
+    auto result = renderer.Render(request, [] { return false; });
+    if (!result || !result->message.empty() || result->gridBuilt) state.SkipWithError("no preview on the kept grid");
+  }
+}
+void BM_PreviewNewGrid(benchmark::State& state) {
+  std::shared_ptr<const Picture> square, grid;
+  AppState s = *Starts().ready;
+  s.settings.NeedToRedrawGrid = true;
+  PreviewRequest requests[2];
+  for (int i = 0; i < 2; ++i) {
+    s.engine.EngineNumPieces = 12 + i;
+    requests[i] = MakePreviewRequest(s, square, grid);
+  }
+  PreviewRenderer renderer;
+  int i = 0;
+  for (auto _ : state) {
+    auto result = renderer.Render(requests[i++ % 2], [] { return false; });
+    if (!result || !result->message.empty() || !result->gridBuilt) state.SkipWithError("no preview on a new grid");
+  }
+}
+BENCHMARK(BM_PreviewKeptGrid)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_PreviewNewGrid)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 
 }  // namespace
 }  // namespace marvane

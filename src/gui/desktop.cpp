@@ -129,15 +129,20 @@ void Desktop::SetLivePreview(bool on) {
   if (!preview_) {
     preview_ = new PreviewForm(*this);
     connect(preview_, &PreviewForm::Closed, this, [this] { SetLivePreview(false); });
-    // Beside the console, on its right where the screen has room, else on its left.
+    // Beside the console, on its right where the screen has room, else on its left;
+    // on a screen too small for either, in its top right corner, over the console's
+    // pictures rather than its controls.
     if (console_) {
       const QRect console = console_->frameGeometry();
       const QScreen* screen = console_->screen() ? console_->screen() : QGuiApplication::primaryScreen();
       const QRect area = screen ? screen->availableGeometry() : QRect();
       const int width = preview_->frameGeometry().width();
-      int x = console.right() + 8;
-      if (area.isValid() && x + width > area.right()) x = std::max(area.left(), console.left() - 8 - width);
-      preview_->move(x, console.top());
+      QPoint place(console.right() + 8, console.top());
+      if (area.isValid() && place.x() + width > area.right() + 1) {
+        place.setX(console.left() - 8 - width);
+        if (place.x() < area.left()) place = QPoint(area.right() + 1 - width, area.top());
+      }
+      preview_->move(place);
     }
   }
   preview_->SetPaused(Progress() != nullptr);

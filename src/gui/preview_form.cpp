@@ -17,15 +17,17 @@ namespace marvane {
 // pixel for pixel, in the middle of the window.
 class PreviewPicture : public QWidget {
  public:
-  explicit PreviewPicture(QWidget* parent) : QWidget(parent) {
+  // `natural` is the small picture's size; the window opens at twice that.
+  PreviewPicture(QSize natural, QWidget* parent) : QWidget(parent), natural_(natural) {
     setObjectName("PreviewPicture");
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(natural_);
   }
   void SetImage(QImage image) {
     image_ = std::move(image);
     update();
   }
-  QSize sizeHint() const override { return image_.isNull() ? QSize(398, 288) : image_.size() * 2; }
+  QSize sizeHint() const override { return natural_ * 2; }
 
  protected:
   void paintEvent(QPaintEvent*) override {
@@ -40,6 +42,7 @@ class PreviewPicture : public QWidget {
   }
 
  private:
+  QSize natural_;
   QImage image_;
 };
 
@@ -48,18 +51,19 @@ PreviewForm::PreviewForm(Desktop& desktop) : QWidget(nullptr, Qt::Window), deskt
   setWindowTitle(kPreviewCaption);
   // The console keeps the focus: the user goes on moving its sliders.
   setAttribute(Qt::WA_ShowWithoutActivating);
-  view_ = new PreviewPicture(this);
+  const BoardConstants& b = desktop_.State().engine.board;
+  view_ = new PreviewPicture(QSize(ThumbnailSide(b.BoardWidth), ThumbnailSide(b.BoardHeight)), this);
   status_ = new QLabel(this);
   status_->setObjectName("PreviewStatus");
   status_->setTextFormat(Qt::PlainText);
+  // Its line is there from the start, so that the first words do not squeeze the picture.
+  status_->setFixedHeight(status_->fontMetrics().height());
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(6, 6, 6, 6);
   column->addWidget(view_, 1);
   column->addWidget(status_);
-  const BoardConstants& b = desktop_.State().engine.board;
   // Twice the small picture's size to begin with: large enough to see a tile's detail.
-  view_->setMinimumSize(ThumbnailSide(b.BoardWidth), ThumbnailSide(b.BoardHeight));
-  resize(2 * ThumbnailSide(b.BoardWidth) + 12, 2 * ThumbnailSide(b.BoardHeight) + 12 + status_->sizeHint().height() + 6);
+  adjustSize();
   worker_ = std::jthread([this](std::stop_token stop) { Work(stop); });
 }
 

@@ -47,6 +47,8 @@ class PreviewForm : public QWidget {
   const Picture& Shown() const { return shown_; }
   int Requests() const { return requests_; }
   int PicturesShown() const { return picturesShown_; }
+  // Whether the outcome of the newest request is on screen.
+  bool ShowsNewest() const { return generation_ > droppedBefore_ && shownGeneration_ == generation_; }
 
  signals:
   // The window was closed by its user.

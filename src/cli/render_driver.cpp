@@ -11,6 +11,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "cli/animation.h"
 #include "cli/render_failure.h"
 #include "cli/render_values.h"
 #include "cli/staged_files.h"
@@ -145,6 +146,7 @@ class TickWatch {
 void CheckDestinations(const RenderOptions& o) {
   namespace fs = std::filesystem;
   std::error_code ec;
+  if (o.animate) return CheckAnimationDestination(o);
   const fs::path out(o.output);
   const fs::path folder = out.parent_path().empty() ? fs::path(".") : out.parent_path();
   if (!fs::is_directory(folder, ec))
@@ -280,6 +282,12 @@ void PrintSummary(std::ostream& err, const RenderOptions& o, const AppState& s, 
 void Render(const RenderOptions& o, std::ostream& err, bool terminal) {
   StageTimes times;
   const int32_t threads = CheckedThreads(o);
+  AnimationValues animation;
+  if (o.animate || o.join) animation = CheckedAnimation(o);
+  AnimationRun run;
+  run.threads = threads;
+  run.progress = terminal && !o.quiet;
+  if (o.join) return JoinAnimation(o, animation, err, run);
   AppState s;
   SetUpRenderState(o, s);
   CheckDestinations(o);
@@ -328,6 +336,11 @@ void Render(const RenderOptions& o, std::ostream& err, bool terminal) {
     }
     FailOnMessage(ui);
     if (action != kFinalImageStage) throw BadInput("the tile grid was not built");
+    if (o.animate) {
+      progress.Clear();
+      RenderAnimation(o, animation, s, ui, err, run);
+      return;
+    }
     ParallelFinalOptions parallel;
     parallel.threads = used;
     parallel.progress = [&](double done) {

@@ -108,7 +108,46 @@ std::array<double, 3> TileColorFlag(const std::string& text) {
   return rgb;
 }
 
+std::array<double, 2> FrameRangeFlag(const std::string& text) {
+  const std::vector<std::string> parts = SplitAt(text, ':');
+  std::optional<double> first, end;
+  if (parts.size() == 2) first = ReadWholeNumber(parts[0]), end = ReadWholeNumber(parts[1]);
+  if (!first || !end) throw UsageError("--frame-range: " + Quoted(text) + " is not FIRST:END in frames (as 0:24)");
+  return {*first, *end};
+}
+
+// What goes with what: the animation's flags with --animate (or, for the speed and
+// quality, --join), and the outputs they write.
+void CheckAnimationFlags(const RenderOptions& o, bool outputGiven) {
+  const bool folder = !o.output.empty() && o.output.back() == '/';
+  if (o.animate && *o.animate != "zoom" && *o.animate != "hue" && *o.animate != "both")
+    throw UsageError("--animate: " + Quoted(*o.animate) + " is not one of zoom, hue and both");
+  if (o.join && o.animate) throw UsageError("--join: joins frames already made; leave out --animate");
+  if (!o.animate) {
+    if (o.frames) throw UsageError("--frames: only with --animate");
+    if (o.frameRange) throw UsageError("--frame-range: only with --animate");
+    if (!o.join && (o.fps || o.quality)) throw UsageError(std::string(o.fps ? "--fps" : "--quality") + ": only with --animate or --join");
+  }
+  if (!o.animate && !o.join) return;
+  if (o.animate && o.sequential) throw UsageError("--sequential: only for a still picture");
+  if (o.animate && o.keep) throw UsageError("--keep: only for a still picture");
+  const std::string flag = o.join ? "--join" : "--animate";
+  if (!outputGiven) throw UsageError(flag + ": name the output with -o (NAME.webp, or FOLDER/ for frames)");
+  if (o.join && !EndsWithWebP(o.output)) throw UsageError("--join: -o names the animation to write, NAME.webp");
+  if (o.frameRange && !folder) throw UsageError("--frame-range: the frames go into a folder: end -o's name with /");
+  if (!folder && !EndsWithWebP(o.output))
+    throw UsageError("--output " + o.output + ": an animation is written as NAME.webp, or as frames into FOLDER/");
+  if (o.quality && folder) throw UsageError("--quality: only for a .webp animation; frames are lossless PNG");
+}
+
 }  // namespace
+
+bool EndsWithWebP(const std::string& name) {
+  if (name.size() < 5) return false;
+  std::string ending = name.substr(name.size() - 5);
+  for (char& c : ending) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ending == ".webp";
+}
 
 std::optional<double> ReadDecimalNumber(const std::string& text) {
   size_t i = 0;
@@ -157,12 +196,11 @@ ParsedCommandLine ParseRenderCommandLine(int argc, const char* const* argv, std:
   RenderOptions o;
   std::string settings, pieces, radius, fade, rotate, cline, specStart, lighten, lightStart,
       quadrants, board, seed, tileColor, grid, keep, threads;
-  app.add_option("--tile", o.tile, "The tile picture (BMP, JPG, TIF, GIF or PNG)")
-      ->required()
-      ->type_name("FILE");
-  app.add_option("-o,--output", o.output,
-                 "The picture to write: BMP, or PNG or TIFF by its ending (default Final.bmp)")
-      ->type_name("FILE");
+  auto* tileOpt = app.add_option("--tile", o.tile, "The tile picture (BMP, JPG, TIF, GIF or PNG)")->type_name("FILE");
+  auto* outputOpt = app.add_option("-o,--output", o.output,
+                                   "The picture to write: BMP, or PNG or TIFF by its ending (default Final.bmp); "
+                                   "for an animation NAME.webp, or FOLDER/ for numbered PNG frames")
+                        ->type_name("FILE");
   auto* settingsOpt = app.add_option(
       "--settings", settings, "Start from the values of this settings file (Tesklet.INI's format)")
       ->type_name("FILE");
@@ -205,6 +243,20 @@ ParsedCommandLine ParseRenderCommandLine(int argc, const char* const* argv, std:
                       ->type_name("DIR");
   auto* threadsOpt = app.add_option("--threads", threads, "Threads of the fast path (default: every core)")
                          ->type_name("N");
+  std::string animate, frames, fps, quality, frameRange, join;
+  auto* animateOpt = app.add_option("--animate", animate,
+                                    "Make a seamless loop: zoom (outward by one ring), hue (once round the "
+                                    "spectrum) or both")
+                         ->type_name("zoom|hue|both");
+  auto* framesOpt = app.add_option("--frames", frames, "Frames of the loop, 1 to 3600 (default 48)")->type_name("N");
+  auto* fpsOpt = app.add_option("--fps", fps, "Frames a second, 1 to 60 (default 24)")->type_name("F");
+  auto* qualityOpt = app.add_option("--quality", quality, "Lossy WebP at this quality, 0 to 100 (default lossless)")
+                         ->type_name("Q");
+  auto* frameRangeOpt = app.add_option("--frame-range", frameRange,
+                                       "Only frames FIRST to END-1, into the frame folder -o FOLDER/")
+                            ->type_name("FIRST:END");
+  auto* joinOpt = app.add_option("--join", join, "Join the frames in FOLDER into the animation -o NAME.webp")
+                      ->type_name("FOLDER");
   app.add_flag("--sequential", o.sequential,
                "Run the desktop's slice-by-slice pipeline instead of the fast path");
   app.add_flag("-q,--quiet", o.quiet, "Print nothing but errors: no progress line, no warning");
@@ -247,12 +299,21 @@ ParsedCommandLine ParseRenderCommandLine(int argc, const char* const* argv, std:
     if (given(gridOpt)) o.grid = grid;
     if (given(keepOpt)) o.keep = keep;
     if (given(threadsOpt)) o.threads = WholeFlag("--threads", threads);
+    if (given(animateOpt)) o.animate = animate;
+    if (given(framesOpt)) o.frames = WholeFlag("--frames", frames);
+    if (given(fpsOpt)) o.fps = DecimalFlag("--fps", fps);
+    if (given(qualityOpt)) o.quality = DecimalFlag("--quality", quality);
+    if (given(frameRangeOpt)) o.frameRange = FrameRangeFlag(frameRange);
+    if (given(joinOpt)) o.join = join;
     const std::pair<const char*, const std::optional<std::string>*> names[] = {
-        {"--settings", &o.settings}, {"--grid", &o.grid}, {"--keep", &o.keep}};
-    if (o.tile.empty()) throw UsageError("--tile: the file name is empty");
+        {"--settings", &o.settings}, {"--grid", &o.grid}, {"--keep", &o.keep}, {"--join", &o.join}};
+    // Joining frames needs no tile.
+    if (!given(tileOpt) && !o.join) throw UsageError("--tile is required");
+    if (given(tileOpt) && o.tile.empty()) throw UsageError("--tile: the file name is empty");
     if (o.output.empty()) throw UsageError("--output: the file name is empty");
     for (const auto& [flag, value] : names)
       if (*value && (*value)->empty()) throw UsageError(std::string(flag) + ": the name is empty");
+    CheckAnimationFlags(o, given(outputOpt));
   } catch (const UsageError& e) {
     err << kRenderProgramName << ": " << e.what() << "\n";
     usageHint();

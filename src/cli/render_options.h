@@ -57,6 +57,14 @@ struct RenderOptions {
   std::optional<std::string> grid;               // --grid
   std::optional<std::string> keep;               // --keep
 
+  // A seamless loop instead of a still (cli/animation.h).
+  std::optional<std::string> animate;            // --animate zoom|hue|both
+  std::optional<double> frames;                  // --frames (none: 48)
+  std::optional<double> fps;                     // --fps (none: 24)
+  std::optional<double> quality;                 // --quality (none: lossless)
+  std::optional<std::array<double, 2>> frameRange;  // --frame-range A:B
+  std::optional<std::string> join;               // --join FOLDER
+
   std::optional<double> threads;                 // --threads (none: every core)
   bool sequential = false;                       // --sequential
   bool quiet = false;                            // -q, --quiet
@@ -74,6 +82,9 @@ struct ParsedCommandLine {
 // was wrong on `err`, followed by a hint to --help.
 ParsedCommandLine ParseRenderCommandLine(int argc, const char* const* argv, std::ostream& out,
                                          std::ostream& err);
+
+// Whether a name ends in ".webp", in any letter case.
+bool EndsWithWebP(const std::string& name);
 
 // The value forms, exposed for the tests.
 // A decimal number as the whole text: optional sign, digits with at most one ".", at

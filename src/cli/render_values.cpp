@@ -189,4 +189,29 @@ Chroma CheckedTileColor(const RenderOptions& o) {
   return c;
 }
 
+AnimationValues CheckedAnimation(const RenderOptions& o) {
+  AnimationValues a;
+  if (o.frames) CheckIn("--frames", *o.frames, 1, kMostFrames);
+  if (o.fps) CheckIn("--fps", *o.fps, 1, kMostFps);
+  if (o.quality) CheckIn("--quality", *o.quality, 0, 100);
+  a.frames = o.frames ? RoundToLong(*o.frames) : kDefaultFrames;
+  a.fps = o.fps.value_or(kDefaultFps);
+  a.quality = o.quality;
+  a.first = 0;
+  a.end = a.frames;
+  if (o.frameRange) {
+    const auto [first, end] = *o.frameRange;
+    const bool afterTheLast = first == a.frames && end == a.frames + 1;
+    if (!afterTheLast && !(first >= 0 && first < end && end <= a.frames))
+      throw RenderFailure(kExitBadInput, "--frame-range: frames run from 0 to " + WholeNumberText(a.frames - 1) +
+                                             ", so FIRST:END must have 0 <= FIRST < END <= " +
+                                             WholeNumberText(a.frames) + " (or be " + WholeNumberText(a.frames) + ":" +
+                                             WholeNumberText(a.frames + 1) +
+                                             ", the frame after the last, which shows the first again)");
+    a.first = RoundToLong(first);
+    a.end = RoundToLong(end);
+  }
+  return a;
+}
+
 }  // namespace marvane

@@ -7,6 +7,7 @@
 // console would refuse); the ranges of the radius and the fade width follow the board.
 // The defaults are taken as they are, even where a small board puts them out of range.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "cli/render_options.h"
@@ -23,6 +24,27 @@ namespace marvane {
 // The largest board side: the largest picture side our picture files take.
 inline constexpr int32_t kLargestBoardSide = 16384;
 inline constexpr int32_t kMostThreads = 1024;
+
+// The most frames of a loop. A loop shows one ring's zoom or one turn of the spectrum:
+// 3600 frames are two and a half minutes of it at 24 frames a second, far slower than
+// anyone watches a loop, and already some 2.5 GB as a lossless WebP of the desktop's
+// board, near the 4 GB that one WebP file can hold. It also keeps frame numbers within
+// four digits.
+inline constexpr int32_t kMostFrames = 3600;
+inline constexpr int32_t kDefaultFrames = 48;
+inline constexpr int32_t kMostFps = 60;
+inline constexpr double kDefaultFps = 24;
+
+// The animation's values, checked: --frames 1 to kMostFrames, --fps 1 to kMostFps,
+// --quality 0 to 100, and --frame-range FIRST:END with 0 <= FIRST < END <= frames, or
+// frames:frames+1, the frame after the last, which shows the first again.
+struct AnimationValues {
+  int32_t frames = kDefaultFrames;
+  double fps = kDefaultFps;
+  std::optional<double> quality;
+  int32_t first = 0, end = kDefaultFrames;
+};
+AnimationValues CheckedAnimation(const RenderOptions& options);
 
 // The board's width and height from --board, each 1 to kLargestBoardSide.
 void CheckBoard(const RenderOptions& options, int32_t& width, int32_t& height);

@@ -33,14 +33,18 @@ StagedFiles::~StagedFiles() {
 }
 
 void StagedFiles::Stage(const Picture& picture, const std::string& path) {
+  StageWith(path, [&picture](const std::string& temp) { SavePictureFile(picture, temp); });
+}
+
+void StagedFiles::StageWith(const std::string& path, const std::function<void(const std::string&)>& write) {
   const std::filesystem::path target(path);
   const std::string temp =
       (target.parent_path() / ("." + target.filename().string() + ".marvane-render-" +
-                               std::to_string(::getpid()) + "-" + std::to_string(staged_.size()) +
+                               std::to_string(::getpid()) + "-" + std::to_string(names_++) +
                                Ending(path)))
           .string();
   try {
-    SavePictureFile(picture, temp);
+    write(temp);
   } catch (const RunTimeError& e) {
     std::error_code ec;
     std::filesystem::remove(temp, ec);
@@ -50,6 +54,7 @@ void StagedFiles::Stage(const Picture& picture, const std::string& path) {
       text.replace(at, temp.size(), path);
     throw RunTimeError(text);
   }
+  const std::lock_guard lock(mutex_);
   staged_.emplace_back(temp, path);
 }
 

@@ -73,7 +73,7 @@ SpectrumPlace SpectrumPlaceMemo::Get(int32_t packed) {
 FinalPixelKernel::~FinalPixelKernel() = default;
 
 FinalPixelKernel::FinalPixelKernel(Ui& ui, const Picture& grid, const EngineState& state,
-                                   const SpectrumTables& spectrum, int32_t specStart)
+                                   const SpectrumTables& spectrum, int32_t specStart, FrameShift shift)
     : ui_(ui),
       grid_(grid),
       state_(state),
@@ -82,6 +82,7 @@ FinalPixelKernel::FinalPixelKernel(Ui& ui, const Picture& grid, const EngineStat
       centerX_(state.board.CenterX),
       centerY_(state.board.CenterY),
       passThrough_(state.SpectrumShift == 0 && state.BrightnessShift == 0 && specStart == 0),
+      shift_(shift),
       offset_(state.GridTileSize * 0.5) {}
 
 MARVANE_PER_PIXEL FinalPixelKernel::Ring FinalPixelKernel::RingOf(float dx, float dy) const {
@@ -96,7 +97,17 @@ MARVANE_PER_PIXEL FinalPixelKernel::Ring FinalPixelKernel::RingOf(float dx, floa
     // fraction becomes the sample's place across the grid cell.
     float u = ToSingle(NaturalLog(ring.r) - sp.LogInnerRadius);
     u = ToSingle(u * sp.InvLogRatio);
-    const float v = ToSingle(static_cast<double>(u) - IntDown(u));
+    float v = ToSingle(static_cast<double>(u) - IntDown(u));
+    if (shift_.ringPhase != 0) {
+      // A frame of the zoom: the fraction of u - ringPhase, taken from the still's
+      // fraction. A whole ring's shift gives back exactly the fraction it started from
+      // (v - 1 + 1 is v for every float fraction), so the loop's last step lands on its
+      // first frame to the bit; where the shifted place is 0 it is taken as 1, the same
+      // seam seen from the ring inside, which is what a whole ring makes of a still's 1.
+      double w = static_cast<double>(v) - shift_.ringPhase;
+      if (w <= 0) w += 1.0;
+      v = ToSingle(w);
+    }
     ring.across = ToSingle(static_cast<double>(sp.OuterPieceWidth) * v);
     // One board pixel's footprint in tile pixels.
     const float s = ToSingle(std::atan(Divide(1.0, ring.r)) / sp.OuterPixelAngle);
@@ -141,23 +152,41 @@ MARVANE_INLINE Chroma FinalPixelKernel::SampleAt(const Ring& ring, float dx, flo
   return AreaColorMod(ui_, grid_, state_.board, x, y, ring.footprint, ring.footprint, t, t);
 }
 
-MARVANE_INLINE bool FinalPixelKernel::PaintColour(const Ring& ring, const Chroma& baseColor, Chroma& outColor) {
-  if (!ring.coloured) return false;
-  if (passThrough_) {
-    // No colour setting in play: the tile's colours pass through, fade band and all.
-    outColor = baseColor;
-    return true;
-  }
+MARVANE_INLINE SpectrumPlace FinalPixelKernel::PlaceOfSample(const Chroma& baseColor) {
   // The input's white level and spread relative to its own spectrum entry carry over to
   // the shifted entry. A sample's components are those of its packed colour unless they
   // were set apart from it, so its place is looked up by that colour.
   if (!baseColor.ColorsSet && !memo_) memo_ = std::make_unique<SpectrumPlaceMemo>(spectrum_);
-  const SpectrumPlace place = baseColor.ColorsSet ? PlaceOf(spectrum_, ExtendedFrom(baseColor))
-                                                  : memo_->Get(baseColor.Value);
-  const int32_t k = RoundExtendedToLong(ring.hueShift + place.entry + specStart_ + state_.TileHueOffset);
+  return baseColor.ColorsSet ? PlaceOf(spectrum_, ExtendedFrom(baseColor)) : memo_->Get(baseColor.Value);
+}
+
+MARVANE_INLINE Chroma FinalPixelKernel::SpectrumColourAt(int32_t k, const SpectrumPlace& place) {
   // An index beyond 16 bits is SpecColor's "Overflow", reported by its trap.
-  Chroma c = k >= INT16_MIN && k <= INT16_MAX ? SpecColorPartAt(spectrum_, static_cast<int16_t>(k), place.white, place.spread)
-                                              : SpecColorPart(ui_, spectrum_, k, place.white, place.spread);
+  return k >= INT16_MIN && k <= INT16_MAX ? SpecColorPartAt(spectrum_, static_cast<int16_t>(k), place.white, place.spread)
+                                          : SpecColorPart(ui_, spectrum_, k, place.white, place.spread);
+}
+
+MARVANE_INLINE bool FinalPixelKernel::PaintColour(const Ring& ring, const Chroma& baseColor, Chroma& outColor) {
+  if (!ring.coloured) return false;
+  if (passThrough_) {
+    // No colour setting in play: the tile's colours pass through, fade band and all.
+    // A frame of a colour cycle still has to turn them; it turns each one along the
+    // spectrum from its own entry, keeping its white level and spread, and adds
+    // nothing else (no fade, no brightness), so that the cycle starts from the still
+    // picture and every frame after it differs from its neighbours by the turn alone.
+    if (shift_.hue == 0) {
+      outColor = baseColor;
+    } else {
+      const SpectrumPlace place = PlaceOfSample(baseColor);
+      outColor = SpectrumColourAt(RoundExtendedToLong(place.entry + shift_.hue), place);
+    }
+    return true;
+  }
+  const SpectrumPlace place = PlaceOfSample(baseColor);
+  // A frame's hue joins the sum last: adding 0 leaves the still's index as it was.
+  const int32_t k =
+      RoundExtendedToLong(ring.hueShift + place.entry + specStart_ + state_.TileHueOffset + shift_.hue);
+  Chroma c = SpectrumColourAt(k, place);
 
   const double m = ring.brightness;
   auto shade = [&](float component) {

@@ -51,13 +51,22 @@ class SpectrumPlaceMemo {
   std::array<Slot, size_t{1} << kBits> slots_{};
 };
 
+// How one frame of a seamless loop differs from the still picture. The rings shrink by
+// one fixed ratio, so moving every piece outward by a whole ring shows the same picture
+// again; the spectrum is a circle, so turning every colour by all its entries does too.
+// Both zero: the still picture, computed exactly as it always was.
+struct FrameShift {
+  double ringPhase = 0;  // the ring coordinate u becomes u - ringPhase, 0 to 1
+  long double hue = 0;   // entries added to every spectrum index before it is rounded
+};
+
 class FinalPixelKernel {
  public:
   // The values of one stage: nothing here may change while the kernel is in use.
   // `specStart` is the "Color tone at center" slider's value; `grid` the tile grid,
   // whose cells have the side state.GridTileSize.
   FinalPixelKernel(Ui& ui, const Picture& grid, const EngineState& state,
-                   const SpectrumTables& spectrum, int32_t specStart);
+                   const SpectrumTables& spectrum, int32_t specStart, FrameShift shift = {});
   ~FinalPixelKernel();
   FinalPixelKernel(const FinalPixelKernel&) = delete;
   FinalPixelKernel& operator=(const FinalPixelKernel&) = delete;
@@ -95,6 +104,8 @@ class FinalPixelKernel {
  private:
   Chroma SampleAt(const Ring& ring, float dx, float dy);
   bool PaintColour(const Ring& ring, const Chroma& baseColor, Chroma& outColor);
+  SpectrumPlace PlaceOfSample(const Chroma& baseColor);
+  Chroma SpectrumColourAt(int32_t k, const SpectrumPlace& place);
 
   Ui& ui_;
   const Picture& grid_;
@@ -103,6 +114,7 @@ class FinalPixelKernel {
   int32_t specStart_;
   int32_t centerX_, centerY_;
   bool passThrough_;   // no colour setting in play
+  FrameShift shift_;
   double offset_;      // half a grid cell
   std::unique_ptr<SpectrumPlaceMemo> memo_;  // made when first needed
 };

@@ -21,6 +21,12 @@ void EngineValuesFromConsole(AppState& s) {
   e.EngineFadeWidth = ToSingleChecked(LeadingNumber(c.FadeWidth));
 }
 
+ChromaExtended CenterColorAt(Ui& ui, const AppState& s, double index) {
+  const float f = LightFactor(s.console.LightStart, 1);
+  const float light = std::min(f, 1.0f);
+  return SpecColor(ui, s.spectrum, index, f, light);
+}
+
 int32_t PrepareFinalImage(AppState& s, Ui& ui) {
   const ConsoleModel& c = s.console;
   EngineState& e = s.engine;
@@ -29,10 +35,7 @@ int32_t PrepareFinalImage(AppState& s, Ui& ui) {
   s.settings.SaveFileName = c.SaveFile;
   s.SmallImageOnly = c.OutputOption[kSmallImageOnlyOption];
   InitializeSpectrum(s.spectrum);
-  // The unlimited factor scales the centre's white level, the one limited to 1 its spread.
-  const float f = LightFactor(c.LightStart, 1);
-  const float light = std::min(f, 1.0f);
-  e.CenterColor = SpecColor(ui, s.spectrum, c.SpecStart, f, light);
+  e.CenterColor = CenterColorAt(ui, s, c.SpecStart);
   e.TileHueOffset = ToSingle(-static_cast<double>(Match(s.spectrum, e.TileColor)));
   SetSpiralGeometry(e);
   s.FinalImage.SetBackColor(e.CenterColor.Value);

@@ -15,6 +15,11 @@ class Ui;
 // "Create Final Image" both take them; a number beyond its type is "Overflow".
 void EngineValuesFromConsole(AppState& s);
 
+// The centre colour for the spectrum index `index` (the "Color tone at center" slider's
+// value, or that plus a frame's hue turn), at the "Brightness at center" slider's level:
+// the unlimited factor scales the white level, the one limited to 1 the spread.
+ChromaExtended CenterColorAt(Ui& ui, const AppState& s, double index);
+
 // Everything the handler does before it launches the job: the engine values from the
 // console, the spectrum, the centre colour and the tile's hue offset, the spiral, the
 // background of both output pictures, the stride, and the scan start. Returns the job

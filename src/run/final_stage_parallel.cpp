@@ -88,13 +88,28 @@ void ForEachRange(int32_t threads, int64_t n, const std::function<void(int64_t, 
   if (firstError) std::rethrow_exception(firstError);
 }
 
-bool RunFinalStageParallel(AppState& s, Ui& ui, const ParallelFinalOptions& options) {
-  const BoardConstants& b = s.engine.board;
-  const int32_t width = b.BoardWidth, height = b.BoardHeight;
-  const int32_t divisor = s.ScaleDivisor;
+FinalStageInput FinalStageInputOf(const AppState& s) {
+  FinalStageInput input;
+  input.grid = &s.Workspace1;
+  input.engine = &s.engine;
+  input.spectrum = &s.spectrum;
+  input.specStart = s.console.SpecStart;
   // The boxes are read once: nothing changes them while the renderer runs the stage.
-  const std::array<bool, 4> ticked = s.console.FillInQuadrant;
-  const int32_t specStart = s.console.SpecStart;
+  input.ticked = s.console.FillInQuadrant;
+  input.divisor = s.ScaleDivisor;
+  return input;
+}
+
+bool DrawFinalStage(const FinalStageInput& input, Ui& ui, const ParallelFinalOptions& options,
+                    Picture& finalImage, Picture* thumbnail) {
+  const BoardConstants& b = input.engine->board;
+  const int32_t width = b.BoardWidth, height = b.BoardHeight;
+  const int32_t divisor = input.divisor;
+  const std::array<bool, 4> ticked = input.ticked;
+  const int32_t specStart = input.specStart;
+  const bool full = divisor == 1;
+  // With no thumbnail to replay, a full pass puts each colour straight into the picture.
+  const bool direct = full && thumbnail == nullptr && finalImage.Width() == width && finalImage.Height() == height;
 
   // A stride below 1 would never end the sequential scan either; a board with no
   // pixels or a centre outside it has no scan positions.
@@ -106,8 +121,9 @@ bool RunFinalStageParallel(AppState& s, Ui& ui, const ParallelFinalOptions& opti
   if (anyScan) {
     MarkLines(b.CenterX, b.BoardRight, divisor, lines.right, lines.left);
     MarkLines(b.CenterY, b.BoardBottom, divisor, lines.lower, lines.upper);
-    colours.assign(static_cast<size_t>(width) * static_cast<size_t>(height), kNotDrawn);
+    if (!direct) colours.assign(static_cast<size_t>(width) * static_cast<size_t>(height), kNotDrawn);
   }
+  int32_t* const target = direct ? finalImage.Pixels().data() : colours.data();
   const auto visited = [&](int32_t x, int32_t y) {
     const size_t xi = static_cast<size_t>(x), yi = static_cast<size_t>(y);
     return (lines.right[xi] && ((ticked[3] && lines.lower[yi]) || (ticked[0] && lines.upper[yi]))) ||
@@ -130,12 +146,12 @@ bool RunFinalStageParallel(AppState& s, Ui& ui, const ParallelFinalOptions& opti
     int32_t running = options.threads > 0 ? options.threads : AvailableCores();
     running = std::max<int32_t>(1, std::min(running, bands));
 
-    const Picture& grid = s.Workspace1;
-    const EngineState& engine = s.engine;
-    const SpectrumTables& spectrum = s.spectrum;
+    const Picture& grid = *input.grid;
+    const EngineState& engine = *input.engine;
+    const SpectrumTables& spectrum = *input.spectrum;
     auto work = [&] {
       try {
-        FinalPixelKernel kernel(ui, grid, engine, spectrum, specStart);
+        FinalPixelKernel kernel(ui, grid, engine, spectrum, specStart, input.shift);
         for (;;) {
           if (stop.load(std::memory_order_relaxed)) break;
           const int32_t band = nextBand.fetch_add(1, std::memory_order_relaxed);
@@ -168,7 +184,7 @@ bool RunFinalStageParallel(AppState& s, Ui& ui, const ParallelFinalOptions& opti
                     ringMade = true;
                   }
                   if (!ring.drawn) continue;
-                  colours[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
+                  target[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
                       kernel.ScanColour(ring, dx, dy);
                 }
               }
@@ -219,20 +235,18 @@ bool RunFinalStageParallel(AppState& s, Ui& ui, const ParallelFinalOptions& opti
   // scan's order, exactly as the ticks leave it: each of its columns is replayed on its
   // own, from the scan positions whose pixels land in it, in the scan's order, so
   // columns can go to different threads.
-  int32_t scanX = b.CenterX;
-  if (anyScan) {
-    scanX = b.CenterX + ((b.BoardRight - b.CenterX) / divisor + 1) * divisor;  // the first stride past the board
+  if (anyScan && !direct) {
     const int32_t threads = options.threads > 0 ? options.threads : AvailableCores();
-    if (s.ScaleFactor == 1.0f) {
+    if (full) {
       ForEachRange(threads, height, [&](int64_t first, int64_t end) {
         for (int64_t y = first; y < end; ++y)
           for (int32_t x = 0; x < width; ++x) {
             const int32_t value = colours[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
-            if (value != kNotDrawn) s.FinalImage.PSet(x, static_cast<int32_t>(y), value);
+            if (value != kNotDrawn) finalImage.PSet(x, static_cast<int32_t>(y), value);
           }
       });
     }
-    const int32_t thumbnailColumns = ThumbnailCoordinate(b.BoardRight) + 1;
+    const int32_t thumbnailColumns = thumbnail ? ThumbnailCoordinate(b.BoardRight) + 1 : 0;
     ForEachRange(threads, thumbnailColumns, [&](int64_t first, int64_t end) {
       std::vector<int32_t> columnPositions;
       for (int32_t tx = static_cast<int32_t>(first); tx < end; ++tx) {
@@ -256,7 +270,7 @@ bool RunFinalStageParallel(AppState& s, Ui& ui, const ParallelFinalOptions& opti
               const int32_t x = isRight ? at : at - b.CenterX;
               const int32_t y = (q == 3 || q == 2) ? scanY : scanY - b.CenterY;
               const int32_t value = colours[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
-              if (value != kNotDrawn) s.Thumbnail.PSet(tx, ThumbnailCoordinate(y), value);
+              if (value != kNotDrawn) thumbnail->PSet(tx, ThumbnailCoordinate(y), value);
             }
           }
         }
@@ -264,6 +278,17 @@ bool RunFinalStageParallel(AppState& s, Ui& ui, const ParallelFinalOptions& opti
     });
   }
 
+  return true;
+}
+
+bool RunFinalStageParallel(AppState& s, Ui& ui, const ParallelFinalOptions& options) {
+  if (!DrawFinalStage(FinalStageInputOf(s), ui, options, s.FinalImage, &s.Thumbnail)) return false;
+  const BoardConstants& b = s.engine.board;
+  const int32_t divisor = s.ScaleDivisor;
+  int32_t scanX = b.CenterX;
+  if (divisor >= 1 && b.BoardWidth > 0 && b.BoardHeight > 0 && b.CenterX >= 0 && b.CenterY >= 0 &&
+      b.CenterX <= b.BoardRight && b.CenterY <= b.BoardBottom)
+    scanX = b.CenterX + ((b.BoardRight - b.CenterX) / divisor + 1) * divisor;  // the first stride past the board
   // The stage ends as the last tick ends it.
   s.FinalRunActive = false;
   s.JobState = kNoJob;

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "engine/final_colour.h"
 #include "run/app_state.h"
 
 namespace marvane {
@@ -29,6 +30,26 @@ struct ParallelFinalOptions {
   std::function<bool(double)> progress;
   int32_t progressIntervalMs = 100;
 };
+
+// What the final-image stage reads, taken out of the application state so that frames
+// of an animation can each be drawn with their own colours and shift over one grid.
+struct FinalStageInput {
+  const Picture* grid = nullptr;     // the tile grid (Workspace1)
+  const EngineState* engine = nullptr;
+  const SpectrumTables* spectrum = nullptr;
+  int32_t specStart = 0;             // the "Color tone at center" slider
+  std::array<bool, 4> ticked{};      // the quadrant boxes
+  int32_t divisor = 1;               // the stride: 4 for the small picture only, else 1
+  FrameShift shift;                  // none for the still picture
+};
+// The input of the stage that PrepareFinalImage prepared in `s`.
+FinalStageInput FinalStageInputOf(const AppState& s);
+
+// Draws the stage's pictures as RunFinalStageParallel does, from `input`: `finalImage`
+// in a full pass (divisor 1), and `thumbnail` unless it is null. Both must have been
+// erased to the centre colour. Returns false when `progress` asked to stop.
+bool DrawFinalStage(const FinalStageInput& input, Ui& ui, const ParallelFinalOptions& options,
+                    Picture& finalImage, Picture* thumbnail);
 
 // Runs the final-image stage of a job that PrepareFinalImage prepared, with the tile
 // grid on Workspace1: draws FinalImage (in a full pass, ScaleFactor 1) and Thumbnail as

@@ -1,0 +1,141 @@
+// marvane-render --animate and --join: seamless loops as PNG frames and animated WebP.
+#include <cctype>
+#include <cmath>
+
+#include "cli/render_fixture.h"
+
+namespace marvane::testing {
+namespace {
+
+class AnimationTest : public RenderTest {};
+
+double MeanAbsoluteDifference(const Picture& a, const Picture& b) {
+  double sum = 0;
+  for (size_t i = 0; i < a.Pixels().size(); ++i)
+    for (int shift : {0, 8, 16}) sum += std::abs((a.Pixels()[i] >> shift & 0xFF) - (b.Pixels()[i] >> shift & 0xFF));
+  return sum / static_cast<double>(a.Pixels().size());
+}
+
+// Frame 0 of every kind of loop is the still picture, byte for byte, also where no colour setting is in play
+// (where a colour cycle must still turn the colours of the later frames).
+TEST_F(AnimationTest, FrameZeroIsTheStillPictureAndLaterFramesMove) {
+  Tile(40, 30);
+  for (const std::string colours : {"", "--spectrum-shift 0 --center-tone 0 --brightness-shift 0 "})
+    for (const std::string extra : {"", "--small --rotate 0 --quadrants ur,ll "}) {
+      const std::string common = "--tile tile.bmp --board 96x72 --seed 5 " + colours + extra;
+      ASSERT_EQ(Render(common + "-o still.png").first, 0);
+      for (const char* mode : {"zoom", "hue", "both"}) {
+        std::filesystem::remove_all("f");
+        const auto [status, err] = Render(common + "--animate " + mode + " --frames 8 --frame-range 0:2 -o f/");
+        ASSERT_EQ(status, 0) << err;
+        EXPECT_EQ(FolderListing("f"), "frame-0000.png\nframe-0001.png\n");
+        EXPECT_TRUE(ReadFileBytes("f/frame-0000.png") == ReadFileBytes("still.png")) << common << mode;
+        EXPECT_GT(MeanAbsoluteDifference(LoadPictureFile("f/frame-0000.png", 0), LoadPictureFile("f/frame-0001.png", 0)), 1.0)
+            << common << mode;
+      }
+    }
+}
+
+// The step from the last frame to the first is like any other, and the frame after the last is the first again.
+TEST_F(AnimationTest, TheLoopClosesWithoutASeam) {
+  Tile(60, 40);
+  const std::string common = "--tile tile.bmp --board 200x150 --seed 3 --frames 16 -o f/ --animate ";
+  for (const char* mode : {"zoom", "hue", "both"}) {
+    std::filesystem::remove_all("f");
+    for (const char* range : {"0:2", "15:16", "16:17"}) ASSERT_EQ(Render(common + mode + " --frame-range " + range).first, 0);
+    std::vector<Picture> frames;
+    for (const char* name : {"f/frame-0015.png", "f/frame-0000.png", "f/frame-0001.png"}) frames.push_back(LoadPictureFile(name, 0));
+    const double last = MeanAbsoluteDifference(frames[0], frames[1]), first = MeanAbsoluteDifference(frames[1], frames[2]);
+    EXPECT_NEAR(last / first, 1.0, 0.05) << mode << ": " << last << " then " << first;
+    EXPECT_TRUE(ReadFileBytes("f/frame-0016.png") == ReadFileBytes("f/frame-0000.png")) << mode;
+  }
+}
+
+// Debian's webpmux sees the frames and their times; lossless frames hold the still's pixels exactly.
+TEST_F(AnimationTest, TheWebPPlaysInStandardToolsAndJoinsFramesFromAFolder) {
+  if (std::system("webpmux -version >/dev/null 2>&1 && dwebp -version >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "webpmux and dwebp (Debian's webp package) are not installed";
+  Tile(40, 30);
+  const std::string common = "--tile tile.bmp --board 64x48 --seed 2 --frames 3 --animate both ";
+  ASSERT_EQ(Render(common + "-o f/").first, 0);
+  ASSERT_EQ(Render("--tile tile.bmp --board 64x48 --seed 2 -o still.png").first, 0);
+  const std::tuple<std::string, std::string, std::string> cases[] = {{"a.webp", common, "lossless"},
+                                                                     {"b.webp", common + "--quality 40 --fps 8", "lossy"},
+                                                                     {"c.webp", "--join f", "lossless"}};
+  for (const auto& [name, args, compression] : cases) {
+    ASSERT_EQ(Render(args + " -o " + name).first, 0) << args;
+    ASSERT_EQ(std::system(("webpmux -info " + name + " >info.txt").c_str()), 0) << args;
+    std::istringstream info(ReadFileBytes("info.txt"));
+    std::string line, durations;
+    int frames = 0;
+    for (; std::getline(info, line);) {
+      if (line.rfind("Number of frames: ", 0) == 0) frames = std::stoi(line.substr(18));
+      std::istringstream row(line);
+      std::string no, w, h, alpha, x, y, duration, dispose, blend, size, kind;
+      if (row >> no >> w >> h >> alpha >> x >> y >> duration >> dispose >> blend >> size >> kind && std::isdigit(no[0])) {
+        durations += duration + " ";
+        EXPECT_EQ(w + "x" + h + " " + kind, "64x48 " + compression) << line;
+      }
+    }
+    EXPECT_EQ(frames, 3) << args;
+    // 24 frames a second: frames start at 0, 41.7 and 83.3 ms and the loop lasts 125 ms.
+    EXPECT_EQ(durations, compression == "lossy" ? "125 125 125 " : "42 41 42 ") << args;
+  }
+  ASSERT_EQ(std::system("webpmux -get frame 1 a.webp -o one.webp >/dev/null 2>&1 && dwebp -quiet one.webp -o one.png"), 0);
+  EXPECT_TRUE(LoadPictureFile("one.png", 0) == LoadPictureFile("still.png", 0));
+  EXPECT_TRUE(ReadFileBytes("a.webp") == ReadFileBytes("c.webp"));
+}
+
+// Every refusal names what is wrong, and nothing is written: no file, no folder, no frame.
+TEST_F(AnimationTest, BadAnimationsAndHostileFramesAreRefusedAndWriteNothing) {
+  Tile(40, 30);
+  for (const char* folder : {"empty", "gap", "sizes", "garbage"}) std::filesystem::create_directory(folder);
+  SavePictureFile(Picture(8, 6), "gap/frame-0000.png");
+  SavePictureFile(Picture(8, 6), "gap/frame-0002.png");
+  SavePictureFile(Picture(8, 6), "sizes/frame-0000.png");
+  SavePictureFile(Picture(8, 7), "sizes/frame-0001.png");
+  WriteFileBytes("garbage/frame-0000.png", "\x89PNG not really");
+  WriteFileBytes("notes.webp", "kept");
+  const std::string before = FolderListing(".");
+  const struct {
+    std::string args;
+    const char* line;  // the status, then how the first line of stderr starts
+    rlim_t mostBytes = RLIM_INFINITY;
+  } cases[] = {
+      {"--animate spin -o a.webp", "2 --animate: \"spin\" is not one of zoom, hue and both"},
+      {"--animate zoom", "2 --animate: name the output with -o"},
+      {"--animate zoom -o a.gif", "2 --output a.gif: an animation is written as NAME.webp, or as frames into FOLDER/"},
+      {"--animate zoom --frames 2.5 -o a.webp", "2 --frames: \"2.5\" is not a whole number"},
+      {"--animate zoom --frame-range 0:2 -o a.webp", "2 --frame-range: the frames go into a folder"},
+      {"--animate zoom --frame-range 2 -o f/", "2 --frame-range: \"2\" is not FIRST:END"},
+      {"--animate zoom --quality 50 -o f/", "2 --quality: only for a .webp animation"},
+      {"--animate zoom --sequential -o f/", "2 --sequential: only for a still picture"},
+      {"--frames 4", "2 --frames: only with --animate"},
+      {"--join f -o j.png", "2 --join: -o names the animation to write, NAME.webp"},
+      {"--animate zoom --frames 0 -o a.webp", "1 --frames: Value must be between 1 and 3600!"},
+      {"--animate zoom --frames 100000 -o a.webp", "1 --frames: Value must be between 1 and 3600!"},
+      {"--animate hue --fps 0.5 -o a.webp", "1 --fps: Value must be between 1 and 60!"},
+      {"--animate hue --quality 101 -o a.webp", "1 --quality: Value must be between 0 and 100!"},
+      {"--animate zoom --frames 4 --frame-range 3:3 -o f/", "1 --frame-range: frames run from 0 to 3, so FIRST:END"},
+      {"--animate zoom --frames 4 --frame-range 4:6 -o f/", "1 --frame-range: frames run from 0 to 3"},
+      {"--animate zoom -o no/such.webp", "1 --output no/such.webp: the folder \"no\" does not exist"},
+      {"--animate zoom -o no/f/", "1 --output no/f/: the folder \"no\" does not exist"},
+      {"--animate zoom -o notes.webp/", "1 --output notes.webp/: \"notes.webp\" is not a folder"},
+      {"--animate zoom --frames 2 -o f/", "1 Cannot save the picture file \"f/frame-000", 2000},
+      {"--animate zoom --frames 2 -o notes.webp", "1 Cannot save the animation \"notes.webp\"", 2000},
+      {"--join none -o j.webp", "1 --join none: the folder does not exist"},
+      {"--join notes.webp -o j.webp", "1 --join notes.webp: not a folder"},
+      {"--join empty -o j.webp", "1 --join empty: no frames in it (frame-0000.png, frame-0001.png, ...)"},
+      {"--join gap -o j.webp", "1 --join gap: frame-0001.png is missing"},
+      {"--join sizes -o j.webp", "1 --join sizes: the frames are not all one size"},
+      {"--join garbage -o j.webp", "1 --join: Cannot read the picture file \"garbage/frame-0000.png\""}};
+  for (const auto& [a, line, mostBytes] : cases) {
+    const ScopedFileSizeLimit full(mostBytes);
+    const auto [status, err] = Render((a.find("--join") ? "--tile tile.bmp --board 64x48 " : "") + a);
+    EXPECT_EQ((std::to_string(status) + " " + err).rfind(std::string(line).insert(2, "marvane-render: "), 0), 0u) << err;
+    EXPECT_EQ(FolderListing(".") + ReadFileBytes("notes.webp"), before + "kept") << a;
+  }
+}
+
+}  // namespace
+}  // namespace marvane::testing

@@ -32,7 +32,7 @@ inline constexpr const char* kDefaultOutputName = "Final.bmp";
 // number is held as read (a double: 7.5 pieces is 7.5 here, rounded when it is used,
 // as the console rounds what is typed into its boxes).
 struct RenderOptions {
-  std::string tile;                              // --tile (required)
+  std::string tile;                              // --tile (required but for --join)
   std::string output = kDefaultOutputName;       // -o, --output
   std::optional<std::string> settings;           // --settings
 

@@ -1,5 +1,7 @@
 #include "cli/animation.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -79,6 +81,12 @@ class FrameProgress {
 // the others before their next frame and is raised again here.
 void ForEachFrame(int32_t count, const AnimationRun& run, std::ostream& err,
                   const std::function<void(int32_t, int32_t)>& work) {
+  // Each frame allocates and frees buffers of some megabytes (its picture, the WebP
+  // encoder's planes). By default the C library takes those from the system and gives
+  // them back at once, and every frame then pays to have fresh pages zeroed: a third
+  // of the default loop's time. Kept in the heap instead, they are reused.
+  ::mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  ::mallopt(M_TRIM_THRESHOLD, 256 << 20);
   const int32_t threads = run.threads > 0 ? run.threads : AvailableCores();
   const int32_t atOnce = std::max(1, std::min(count, run.framesAtOnce > 0 ? run.framesAtOnce : threads));
   const int32_t threadsPerFrame = std::max(1, threads / atOnce);

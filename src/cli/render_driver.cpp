@@ -339,6 +339,10 @@ void Render(const RenderOptions& o, std::ostream& err, bool terminal) {
     if (o.animate) {
       progress.Clear();
       RenderAnimation(o, animation, s, ui, err, run);
+      if (o.verbose && !o.quiet)
+        err << kRenderProgramName << ": wrote " << o.output << " (frames " << animation.first << " to "
+            << animation.end - 1 << " of " << animation.frames << ", " << MillisecondsSince(finalStart) / 1000.0
+            << " s)\n";
       return;
     }
     ParallelFinalOptions parallel;

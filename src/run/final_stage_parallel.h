@@ -47,7 +47,9 @@ FinalStageInput FinalStageInputOf(const AppState& s);
 
 // Draws the stage's pictures as RunFinalStageParallel does, from `input`: `finalImage`
 // in a full pass (divisor 1), and `thumbnail` unless it is null. Both must have been
-// erased to the centre colour. Returns false when `progress` asked to stop.
+// erased to the centre colour. Returns false when `progress` asked to stop. Without a
+// thumbnail the colours go straight into `finalImage`, which is then left part drawn
+// by a stop or an error.
 bool DrawFinalStage(const FinalStageInput& input, Ui& ui, const ParallelFinalOptions& options,
                     Picture& finalImage, Picture* thumbnail);
 

@@ -14,15 +14,20 @@ void GuiTest::TheLivePreviewFollowsTheConsoleWithTheSmallPicturesBytes() {
   PreviewForm* preview = run.desktop->Preview();
   QVERIFY(preview && preview->isVisible() && preview->windowTitle() == "Marvane -- Preview");
   QTRY_COMPARE(preview->PicturesShown(), 1);
-  // A slider, a quadrant and an accepted number each bring a new picture (the number of
-  // parts a new grid); a rejected number, or leaving a box unchanged, asks for nothing.
+  // A slider, a quadrant, a rotation and an accepted number each bring a new picture (the
+  // last two on a new grid); a rejected number, or leaving a box unchanged, asks for nothing.
+  const auto status = [&] { return preview->findChild<QLabel*>("PreviewStatus")->text(); };
   QTest::keyClick(run.Control("SpecStart"), Qt::Key_PageUp);
   QTRY_COMPARE(preview->PicturesShown(), 2);
   run.Click("FillInQuadrant3");
   QTRY_COMPARE(preview->PicturesShown(), 3);
+  QVERIFY(!status().contains("new tile grid"));
+  run.ClickRow(2);
+  QTRY_COMPARE(preview->PicturesShown(), 4);
+  QVERIFY(status().contains("new tile grid"));
   run.Type("NumPieces", "16");
   QTest::mouseClick(run.Control("FadeWidth"), Qt::LeftButton);
-  QTRY_COMPARE(preview->PicturesShown(), 4);
+  QTRY_COMPARE(preview->PicturesShown(), 5);
   const int requests = preview->Requests();
   run.Type("SmallestRadius", "2");
   QTest::mouseClick(run.Control("FadeWidth"), Qt::LeftButton);
@@ -34,7 +39,7 @@ void GuiTest::TheLivePreviewFollowsTheConsoleWithTheSmallPicturesBytes() {
   QProcess render;
   render.start(MARVANE_RENDER_PROGRAM,
                {"-q", "--small", "--tile", Q(run / "Tiles/Basic.bmp"), "-o", Q(run / "Rendered.bmp"), "--pieces", "16",
-                "--rotate", "-45", "--quadrants", "ul,lr", "--center-tone",
+                "--rotate", "45", "--quadrants", "ul,lr", "--center-tone",
                 QString::number(run.Control<QSlider>("SpecStart")->value()), "--tile-color",
                 exact(c.Red) + "," + exact(c.Green) + "," + exact(c.Blue)});
   QVERIFY(render.waitForFinished(60000) && render.exitCode() == 0);
@@ -47,7 +52,7 @@ void GuiTest::TheLivePreviewFollowsTheConsoleWithTheSmallPicturesBytes() {
     if (progress) QVERIFY(preview->Requests() == requests);
   };
   run.Click("CreateFinal");
-  QTRY_COMPARE(preview->PicturesShown(), 5);
+  QTRY_COMPARE(preview->PicturesShown(), 6);
   QVERIFY(preview->Shown() == run.state().Thumbnail && preview->Requests() == requests + 1);
 
   // Unticked, it stops: nothing more is asked; closed, it unticks the box. The box is kept.

@@ -6,8 +6,6 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <condition_variable>
-#include <exception>
 #include <filesystem>
 #include <functional>
 #include <iomanip>
@@ -16,11 +14,11 @@
 #include <ostream>
 #include <sstream>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 #include "cli/render_failure.h"
 #include "cli/staged_files.h"
+#include "cli/terminal_line.h"
 #include "platform/animation_files.h"
 #include "platform/picture_files.h"
 #include "platform/run_time_error.h"
@@ -45,34 +43,27 @@ bool IsFolderName(const std::string& name) { return !name.empty() && name.back()
 // The bar on a terminal: frames done, frames a second, the time left.
 class FrameProgress {
  public:
-  FrameProgress(std::ostream& err, bool enabled, int32_t total) : err_(err), enabled_(enabled), total_(total) {}
-  ~FrameProgress() { Clear(); }
+  FrameProgress(std::ostream& err, bool enabled, int32_t total) : line_(err, enabled), total_(total) {}
   void Show(int32_t done) {
-    if (!enabled_) return;
+    if (!line_.Enabled()) return;
     const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
     constexpr int kWidth = 24;
     const int filled = static_cast<int>(static_cast<int64_t>(kWidth) * done / std::max(total_, 1));
-    err_ << "\r" << kRenderProgramName << ": [" << std::string(static_cast<size_t>(filled), '#')
+    std::ostringstream text;
+    text << kRenderProgramName << ": [" << std::string(static_cast<size_t>(filled), '#')
          << std::string(static_cast<size_t>(kWidth - filled), '.') << "] " << done << "/" << total_ << " frames";
     if (done > 0 && seconds > 0) {
       const double rate = done / seconds;
-      std::ostringstream rateText;
-      rateText << std::fixed << std::setprecision(1) << rate;
-      err_ << ", " << rateText.str() << " frames/s, " << std::llround((total_ - done) / rate) << " s left";
+      text << ", " << std::fixed << std::setprecision(1) << rate << " frames/s, "
+           << std::llround((total_ - done) / rate) << " s left";
     }
-    err_ << "\033[K" << std::flush;
-    shown_ = true;
+    line_.Write(text.str());
   }
-  void Clear() {
-    if (shown_) err_ << "\r\033[K" << std::flush;
-    shown_ = false;
-  }
+  void Clear() { line_.Clear(); }
 
  private:
-  std::ostream& err_;
-  bool enabled_;
+  TerminalLine line_;
   int32_t total_;
-  bool shown_ = false;
   Clock::time_point start_ = Clock::now();
 };
 
@@ -90,45 +81,16 @@ void ForEachFrame(int32_t count, const AnimationRun& run, std::ostream& err,
   const int32_t threads = run.threads > 0 ? run.threads : AvailableCores();
   const int32_t atOnce = std::max(1, std::min(count, run.framesAtOnce > 0 ? run.framesAtOnce : threads));
   const int32_t threadsPerFrame = std::max(1, threads / atOnce);
-  std::atomic<int32_t> next{0}, done{0};
-  std::atomic<bool> stop{false};
-  std::mutex mutex;
-  std::condition_variable changed;
-  std::exception_ptr firstError;
-  int32_t running = atOnce;
-  auto worker = [&] {
-    try {
-      for (int32_t k; !stop && (k = next++) < count;) {
-        work(k, threadsPerFrame);
-        ++done;
-        changed.notify_all();
-      }
-    } catch (...) {
-      const std::lock_guard lock(mutex);
-      if (!firstError) firstError = std::current_exception();
-      stop = true;
-    }
-    const std::lock_guard lock(mutex);
-    --running;
-    changed.notify_all();
-  };
+  std::atomic<int32_t> done{0};
   FrameProgress bar(err, run.progress, count);
-  {
-    std::vector<std::jthread> workers;
-    try {
-      for (int32_t i = 0; i < atOnce; ++i) workers.emplace_back(worker);
-    } catch (...) {
-      stop = true;  // those started stop before their next frame and are joined on the way out
-      throw;
-    }
-    std::unique_lock lock(mutex);
-    while (running > 0) {
-      changed.wait_for(lock, std::chrono::milliseconds(250));
-      bar.Show(done);
-    }
-  }
+  ForEachItem(
+      atOnce, count,
+      [&](int64_t k) {
+        work(static_cast<int32_t>(k), threadsPerFrame);
+        ++done;
+      },
+      [&] { bar.Show(done); });
   bar.Clear();
-  if (firstError) std::rethrow_exception(firstError);
 }
 
 }  // namespace
@@ -163,11 +125,7 @@ void CheckAnimationDestination(const RenderOptions& o) {
       throw BadInput("--output " + o.output + ": the folder \"" + parent.string() + "\" does not exist");
     return;
   }
-  const fs::path out(o.output);
-  const fs::path folder = out.parent_path().empty() ? fs::path(".") : out.parent_path();
-  if (!fs::is_directory(folder, ec))
-    throw BadInput("--output " + o.output + ": the folder \"" + folder.string() + "\" does not exist");
-  if (fs::is_directory(out, ec)) throw BadInput("--output " + o.output + ": is a folder");
+  CheckOutputFile(o.output);
 }
 
 void RenderAnimation(const RenderOptions& o, const AnimationValues& a, AppState& s, RecordingUi& ui,

@@ -15,6 +15,7 @@
 #include "cli/render_failure.h"
 #include "cli/render_values.h"
 #include "cli/staged_files.h"
+#include "cli/terminal_line.h"
 #include "engine/final_colour.h"
 #include "engine/geometry.h"
 #include "engine/load_size_image.h"
@@ -57,25 +58,18 @@ void FailOnMessage(const RecordingUi& ui) {
 // The progress line, on a terminal only, and only once a stage has run for a moment.
 class ProgressLine {
  public:
-  ProgressLine(std::ostream& err, bool enabled) : err_(err), enabled_(enabled) {}
-  ~ProgressLine() { Clear(); }
+  ProgressLine(std::ostream& err, bool enabled) : line_(err, enabled) {}
 
   void Start() { start_ = Clock::now(); }
   void Show(const char* stage, double fraction) {
-    if (!enabled_ || MillisecondsSince(start_) < 500) return;
+    if (!line_.Enabled() || MillisecondsSince(start_) < 500) return;
     const int percent = static_cast<int>(std::floor(std::clamp(fraction, 0.0, 1.0) * 100));
-    err_ << "\r" << kRenderProgramName << ": " << stage << " " << percent << "%\033[K" << std::flush;
-    shown_ = true;
+    line_.Write(std::string(kRenderProgramName) + ": " + stage + " " + std::to_string(percent) + "%");
   }
-  void Clear() {
-    if (shown_) err_ << "\r\033[K" << std::flush;
-    shown_ = false;
-  }
+  void Clear() { line_.Clear(); }
 
  private:
-  std::ostream& err_;
-  bool enabled_;
-  bool shown_ = false;
+  TerminalLine line_;
   Clock::time_point start_ = Clock::now();
 };
 
@@ -147,11 +141,7 @@ void CheckDestinations(const RenderOptions& o) {
   namespace fs = std::filesystem;
   std::error_code ec;
   if (o.animate) return CheckAnimationDestination(o);
-  const fs::path out(o.output);
-  const fs::path folder = out.parent_path().empty() ? fs::path(".") : out.parent_path();
-  if (!fs::is_directory(folder, ec))
-    throw BadInput("--output " + o.output + ": the folder \"" + folder.string() + "\" does not exist");
-  if (fs::is_directory(out, ec)) throw BadInput("--output " + o.output + ": is a folder");
+  CheckOutputFile(o.output);
   if (o.keep) {
     const fs::path keep(*o.keep);
     if (fs::exists(keep, ec)) {

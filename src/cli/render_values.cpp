@@ -214,4 +214,14 @@ AnimationValues CheckedAnimation(const RenderOptions& o) {
   return a;
 }
 
+void CheckOutputFile(const std::string& output) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path out(output);
+  const fs::path folder = out.parent_path().empty() ? fs::path(".") : out.parent_path();
+  if (!fs::is_directory(folder, ec))
+    throw RenderFailure(kExitBadInput, "--output " + output + ": the folder \"" + folder.string() + "\" does not exist");
+  if (fs::is_directory(out, ec)) throw RenderFailure(kExitBadInput, "--output " + output + ": is a folder");
+}
+
 }  // namespace marvane

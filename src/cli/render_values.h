@@ -46,6 +46,10 @@ struct AnimationValues {
 };
 AnimationValues CheckedAnimation(const RenderOptions& options);
 
+// The output file's folder must be there, and its name must not be a folder: found
+// before any work, so that a mistyped name costs nothing.
+void CheckOutputFile(const std::string& output);
+
 // The board's width and height from --board, each 1 to kLargestBoardSide.
 void CheckBoard(const RenderOptions& options, int32_t& width, int32_t& height);
 

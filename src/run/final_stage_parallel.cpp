@@ -55,37 +55,80 @@ int32_t AvailableCores() {
   return n == 0 ? 1 : static_cast<int32_t>(n);
 }
 
-void ForEachRange(int32_t threads, int64_t n, const std::function<void(int64_t, int64_t)>& work) {
-  if (n <= 0) return;
-  const int32_t count = static_cast<int32_t>(std::min<int64_t>(threads > 0 ? threads : AvailableCores(), n));
-  // Pieces small enough to share the work out evenly, large enough to cost nothing to take.
-  const int64_t piece = std::max<int64_t>(1, n / (int64_t{count} * 64));
+namespace {
+
+// Calls work(first, end) over pieces of `piece` items of 0..n-1 on `count` threads. With
+// no watch the calling thread is one of them; with one it works no piece and calls
+// watch() whenever a piece is done, at least every `watchIntervalMs`, and once after the
+// last. The first exception stops the others at their next piece and is raised again.
+void RunPieces(int32_t count, int64_t n, int64_t piece, const std::function<void(int64_t, int64_t)>& work,
+               const std::function<void()>& watch, int32_t watchIntervalMs) {
   std::atomic<int64_t> next{0};
   std::atomic<bool> stop{false};
   std::mutex mutex;
+  std::condition_variable changed;
   std::exception_ptr firstError;
   auto run = [&] {
     try {
       for (int64_t first; !stop.load(std::memory_order_relaxed) &&
-                          (first = next.fetch_add(piece, std::memory_order_relaxed)) < n;)
+                          (first = next.fetch_add(piece, std::memory_order_relaxed)) < n;) {
         work(first, std::min(n, first + piece));
+        if (watch) changed.notify_all();
+      }
     } catch (...) {
       std::lock_guard lock(mutex);
       if (!firstError) firstError = std::current_exception();
       stop = true;
     }
   };
+  const int32_t helperCount = watch ? count : count - 1;
+  int32_t running = helperCount;  // helpers not yet done, under `mutex`
   {
     std::vector<std::jthread> helpers;
     try {
-      for (int32_t i = 1; i < count; ++i) helpers.emplace_back(run);
+      for (int32_t i = 0; i < helperCount; ++i)
+        helpers.emplace_back([&] {
+          run();
+          std::lock_guard lock(mutex);
+          --running;
+          changed.notify_all();
+        });
     } catch (...) {
       stop = true;  // those started stop at their next piece and are joined on the way out
       throw;
     }
-    run();  // this thread takes pieces too
+    if (watch) {
+      std::unique_lock lock(mutex);
+      while (running > 0) {
+        changed.wait_for(lock, std::chrono::milliseconds(watchIntervalMs));
+        lock.unlock();
+        watch();
+        lock.lock();
+      }
+    } else {
+      run();  // this thread takes pieces too
+    }
   }
   if (firstError) std::rethrow_exception(firstError);
+}
+
+int32_t ThreadsFor(int32_t threads, int64_t n) {
+  return static_cast<int32_t>(std::min<int64_t>(threads > 0 ? threads : AvailableCores(), n));
+}
+
+}  // namespace
+
+void ForEachRange(int32_t threads, int64_t n, const std::function<void(int64_t, int64_t)>& work) {
+  if (n <= 0) return;
+  const int32_t count = ThreadsFor(threads, n);
+  // Pieces small enough to share the work out evenly, large enough to cost nothing to take.
+  RunPieces(count, n, std::max<int64_t>(1, n / (int64_t{count} * 64)), work, {}, 0);
+}
+
+void ForEachItem(int32_t threads, int64_t n, const std::function<void(int64_t)>& work,
+                 const std::function<void()>& watch, int32_t watchIntervalMs) {
+  if (n <= 0) return;
+  RunPieces(ThreadsFor(threads, n), n, 1, [&work](int64_t k, int64_t) { work(k); }, watch, watchIntervalMs);
 }
 
 FinalStageInput FinalStageInputOf(const AppState& s) {

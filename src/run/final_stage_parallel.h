@@ -72,4 +72,12 @@ int32_t AvailableCores();
 // at their next piece and is raised again here. The renderer builds the tile grid so.
 void ForEachRange(int32_t threads, int64_t n, const std::function<void(int64_t, int64_t)>& work);
 
+// Calls work(k) for k = 0..n-1, each once, one at a time on each of `threads` threads (0:
+// one per core), while the calling thread calls watch() whenever an item is done, at
+// least every `watchIntervalMs`, and once after the last; it returns when all are done.
+// An exception stops the others before their next item and is raised again here. The
+// renderer's animation runs its frames so, keeping its progress bar.
+void ForEachItem(int32_t threads, int64_t n, const std::function<void(int64_t)>& work,
+                 const std::function<void()>& watch, int32_t watchIntervalMs = 250);
+
 }  // namespace marvane

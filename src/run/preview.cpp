@@ -34,21 +34,21 @@ std::string MessageText(const RecordingUi::Event& m) { return m.title.empty() ? 
 }  // namespace
 
 bool PreviewRequest::SamePicture(const PreviewRequest& o) const {
-  const ConsoleModel& a = console;
-  const ConsoleModel& b = o.console;
-  return a.NumPieces == b.NumPieces && a.SmallestRadius == b.SmallestRadius && a.FadeWidth == b.FadeWidth &&
-         a.Turn45ListIndex == b.Turn45ListIndex && a.Cline == b.Cline && a.SpecStart == b.SpecStart &&
-         a.Lighten == b.Lighten && a.LightStart == b.LightStart && a.FillInQuadrant == b.FillInQuadrant &&
-         engine.TileColor.Value == o.engine.TileColor.Value && engine.EngineTurn45 == o.engine.EngineTurn45 &&
-         engine.board.BoardWidth == o.engine.board.BoardWidth &&
-         engine.board.BoardHeight == o.engine.board.BoardHeight && SquareLast == o.SquareLast &&
-         square == o.square && grid == o.grid;
+  // The console's values and the pictures say it all but for the tile's mean colour
+  // (which the grid and the hue offset follow); the board never changes.
+  return console == o.console && engine.TileColor.Value == o.engine.TileColor.Value && square == o.square &&
+         grid == o.grid;
 }
 
 PreviewRequest MakePreviewRequest(const AppState& s, std::shared_ptr<const Picture>& square,
                                   std::shared_ptr<const Picture>& grid) {
   PreviewRequest r;
   r.console = s.console;
+  // What does not shape the picture stays out, so that requests compare by what does.
+  r.console.TileFile.clear();
+  r.console.SaveFile.clear();
+  r.console.SelectOutputOption(kSmallImageOnlyOption);
+  r.console.LivePreview = false;
   r.engine = s.engine;
   r.console.NumPieces = WholeNumberText(s.engine.EngineNumPieces);
   r.console.SmallestRadius = WholeNumberText(s.engine.EngineSmallestRadius);
@@ -75,7 +75,6 @@ std::optional<PreviewResult> PreviewRenderer::Render(const PreviewRequest& r, co
   // is clicked with "Small image only" chosen; it writes no files.
   AppState s;
   s.console = r.console;
-  s.console.SelectOutputOption(kSmallImageOnlyOption);
   s.engine = r.engine;
   s.spectrum = ReadySpectrum();
   s.SquareLast = r.SquareLast;

@@ -29,7 +29,7 @@ namespace marvane {
 // Everything one preview is made from. Plain values, and the two pictures it shares
 // with earlier requests, which nobody changes once made.
 struct PreviewRequest {
-  ConsoleModel console;   // the number boxes hold the accepted numbers
+  ConsoleModel console;   // the number boxes hold the accepted numbers; no file names
   EngineState engine;
   int32_t SquareLast = 0;
   int32_t SquareSide = 0;

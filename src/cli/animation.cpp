@@ -168,7 +168,7 @@ void RenderAnimation(const RenderOptions& o, const AnimationValues& a, AppState&
       throw BadInput(m.title.empty() ? m.text : m.title + ": " + m.text);
     }
     if (toFolder)
-      files.StageWith(folder + "/" + FrameFileName(i), [&frame](const std::string& temp) { SavePictureFile(frame, temp); });
+      files.Add(WritePictureFile(frame, folder + "/" + FrameFileName(i)));
     else
       encoded[static_cast<size_t>(k)] = EncodeWebPFrame(frame, a.quality);
   });
@@ -176,7 +176,7 @@ void RenderAnimation(const RenderOptions& o, const AnimationValues& a, AppState&
     if (!toFolder) {
       std::vector<int32_t> durations;
       for (int32_t i = a.first; i < a.end; ++i) durations.push_back(FrameDurationMs(i, a.fps));
-      files.StageWith(o.output, [&](const std::string& temp) { SaveWebPAnimation(encoded, durations, temp); });
+      files.Add(WriteWebPAnimationFile(encoded, durations, o.output));
     }
     files.Commit();
   } catch (const RunTimeError& e) {
@@ -233,7 +233,7 @@ void JoinAnimation(const RenderOptions& o, const AnimationValues& a, std::ostrea
   for (int32_t i = 0; i < count; ++i) durations.push_back(FrameDurationMs(i, a.fps));
   StagedFiles files;
   try {
-    files.StageWith(o.output, [&](const std::string& temp) { SaveWebPAnimation(encoded, durations, temp); });
+    files.Add(WriteWebPAnimationFile(encoded, durations, o.output));
     files.Commit();
   } catch (const RunTimeError& e) {
     throw BadInput(e.what());

@@ -140,6 +140,7 @@ class TickWatch {
 void CheckDestinations(const RenderOptions& o) {
   namespace fs = std::filesystem;
   std::error_code ec;
+  CheckTileSource(o.tile);
   if (o.animate) return CheckAnimationDestination(o);
   CheckOutputFile(o.output);
   if (o.keep) {
@@ -179,7 +180,7 @@ void TakeTile(const RenderOptions& o, Pipeline& pipeline, AppState& s, Recording
     };
   }
   watch.Begin();
-  const bool squared = TakeNewTile(pipeline, s, ui, o.tile);
+  const bool squared = TakeNewTile(pipeline, s, ui, TilePathOf(o));
   watch.End();
   const auto messages = ui.Messages();
   if (!messages.empty()) {
@@ -198,7 +199,7 @@ void LoadTileAndGrid(const RenderOptions& o, AppState& s, RecordingUi& ui) {
   SettingsMirror& m = s.settings;
   Picture tile;
   try {
-    tile = LoadPictureFile(o.tile, Picture::kDefaultBackColor, kMostTileFilePixels);
+    tile = LoadPictureFile(TilePathOf(o), Picture::kDefaultBackColor, kMostTileFilePixels);
   } catch (const RunTimeError& e) {
     throw BadInput(std::string("--tile: ") + e.what());
   }
@@ -233,13 +234,13 @@ std::string Dimensions(const Picture& p) {
 void WriteFiles(const RenderOptions& o, const AppState& s) {
   StagedFiles files;
   try {
-    files.Stage(o.small ? s.Thumbnail : s.FinalImage, o.output);
+    files.Add(WritePictureFile(o.small ? s.Thumbnail : s.FinalImage, OutputPathOf(o), OutputFormatOf(o)));
     if (o.keep) {
       const std::string& dir = *o.keep;
       files.MakeFolder(dir);
-      files.Stage(s.TileImage, dir + "/square.bmp");
-      files.Stage(s.Workspace1, dir + "/grid.bmp");
-      files.Stage(s.Thumbnail, dir + "/small.bmp");
+      files.Add(WritePictureFile(s.TileImage, dir + "/square.bmp"));
+      files.Add(WritePictureFile(s.Workspace1, dir + "/grid.bmp"));
+      files.Add(WritePictureFile(s.Thumbnail, dir + "/small.bmp"));
     }
     files.Commit();
   } catch (const RunTimeError& e) {

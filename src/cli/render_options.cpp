@@ -116,6 +116,36 @@ std::array<double, 2> FrameRangeFlag(const std::string& text) {
   return {*first, *end};
 }
 
+// A still's format by the name's ending ("" when it has none): the ending the picture
+// writer reads ("bmp", "png", "tiff"), or the ending itself when it is none of those.
+std::string FormatOfEnding(const std::string& name) {
+  const size_t slash = name.rfind('/');
+  const std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
+  const size_t dot = file.rfind('.');
+  if (dot == std::string::npos || dot == 0) return {};
+  std::string ending = file.substr(dot + 1);
+  for (char& c : ending) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ending == "tif" ? "tiff" : ending;
+}
+
+// --format names the format where the output's name cannot: standard output, a pipe or
+// device such as /dev/null, a name without an ending. A name with an ending must agree.
+void CheckFormat(const RenderOptions& o) {
+  if (o.format) {
+    if (*o.format != "bmp" && *o.format != "png" && *o.format != "tiff")
+      throw UsageError("--format: " + Quoted(*o.format) + " is not one of bmp, png and tiff");
+    if (o.animate || o.join) throw UsageError("--format: only for a still picture; an animation's name says its format");
+    const std::string ending = FormatOfEnding(o.output);
+    if (o.output != kStandardStream && !ending.empty() && ending != *o.format)
+      throw UsageError("--format " + *o.format + ": the name " + Quoted(o.output) +
+                       " asks for another format; change its ending or leave --format out");
+  }
+  if (o.output == kStandardStream && (o.animate || o.join))
+    throw UsageError("--output -: an animated WebP is put together whole, so it cannot stream to standard output; "
+                     "name a file");
+  if (o.keep && *o.keep == kStandardStream) throw UsageError("--keep: names a folder, not standard output");
+}
+
 // What goes with what: the animation's flags with --animate (or, for the speed and
 // quality, --join), and the outputs they write.
 void CheckAnimationFlags(const RenderOptions& o, bool outputGiven) {
@@ -196,11 +226,19 @@ ParsedCommandLine ParseRenderCommandLine(int argc, const char* const* argv, std:
   RenderOptions o;
   std::string settings, pieces, radius, fade, rotate, cline, specStart, lighten, lightStart,
       quadrants, board, seed, tileColor, grid, keep, threads;
-  auto* tileOpt = app.add_option("--tile", o.tile, "The tile picture (BMP, JPG, TIF, GIF or PNG)")->type_name("FILE");
+  auto* tileOpt = app.add_option("--tile", o.tile, "The tile picture (BMP, JPG, TIF, GIF or PNG); - reads it "
+                                                  "from standard input")->type_name("FILE");
   auto* outputOpt = app.add_option("-o,--output", o.output,
                                    "The picture to write: BMP, or PNG or TIFF by its ending (default Final.bmp); "
-                                   "for an animation NAME.webp, or FOLDER/ for numbered PNG frames")
+                                   "- writes it to standard output (PNG unless --format says otherwise); "
+                                   "for an animation NAME.webp, or FOLDER/ for numbered PNG frames. A file is "
+                                   "written whole or not at all, through any links to it; a pipe or device gets "
+                                   "the bytes as one stream")
                         ->type_name("FILE");
+  std::string format;
+  auto* formatOpt = app.add_option("--format", format,
+                                   "The still's format where the name has no ending (-, a pipe, /dev/null)")
+                        ->type_name("bmp|png|tiff");
   auto* settingsOpt = app.add_option(
       "--settings", settings, "Start from the values of this settings file (Tesklet.INI's format)")
       ->type_name("FILE");
@@ -281,6 +319,7 @@ ParsedCommandLine ParseRenderCommandLine(int argc, const char* const* argv, std:
   try {
     const auto given = [](const CLI::Option* opt) { return opt->count() > 0; };
     if (given(settingsOpt)) o.settings = settings;
+    if (given(formatOpt)) o.format = format;
     if (given(piecesOpt)) o.pieces = DecimalFlag("--pieces", pieces);
     if (given(radiusOpt)) o.smallestRadius = DecimalFlag("--smallest-radius", radius);
     if (given(fadeOpt)) o.fadeWidth = DecimalFlag("--fade-width", fade);
@@ -313,6 +352,7 @@ ParsedCommandLine ParseRenderCommandLine(int argc, const char* const* argv, std:
     if (o.output.empty()) throw UsageError("--output: the file name is empty");
     for (const auto& [flag, value] : names)
       if (*value && (*value)->empty()) throw UsageError(std::string(flag) + ": the name is empty");
+    CheckFormat(o);
     CheckAnimationFlags(o, given(outputOpt));
   } catch (const UsageError& e) {
     err << kRenderProgramName << ": " << e.what() << "\n";

@@ -25,6 +25,9 @@ inline constexpr int kExitBadUsage = 2;
 
 inline constexpr const char* kRenderProgramName = "marvane-render";
 
+// The name of standard input as --tile, of standard output as -o.
+inline constexpr const char* kStandardStream = "-";
+
 // The default output and board: the desktop's.
 inline constexpr const char* kDefaultOutputName = "Final.bmp";
 
@@ -34,6 +37,7 @@ inline constexpr const char* kDefaultOutputName = "Final.bmp";
 struct RenderOptions {
   std::string tile;                              // --tile (required but for --join)
   std::string output = kDefaultOutputName;       // -o, --output
+  std::optional<std::string> format;             // --format bmp|png|tiff
   std::optional<std::string> settings;           // --settings
 
   std::optional<double> pieces;                  // --pieces

@@ -1,11 +1,15 @@
 #include "cli/render_values.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <variant>
 #include <fstream>
 #include <system_error>
 
 #include "cli/render_failure.h"
+#include "platform/output_file.h"
+#include "platform/picture_files.h"
 #include "console/validation.h"
 #include "platform/profile_file.h"
 #include "platform/run_time_error.h"
@@ -214,14 +218,28 @@ AnimationValues CheckedAnimation(const RenderOptions& o) {
   return a;
 }
 
+std::string TilePathOf(const RenderOptions& o) { return o.tile == kStandardStream ? "/dev/stdin" : o.tile; }
+
+std::string OutputPathOf(const RenderOptions& o) { return o.output == kStandardStream ? "/dev/stdout" : o.output; }
+
+std::string_view OutputFormatOf(const RenderOptions& o) {
+  if (o.format) return *o.format;
+  return o.output == kStandardStream ? "png" : PictureFormatForName(o.output);
+}
+
 void CheckOutputFile(const std::string& output) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  const fs::path out(output);
-  const fs::path folder = out.parent_path().empty() ? fs::path(".") : out.parent_path();
-  if (!fs::is_directory(folder, ec))
-    throw RenderFailure(kExitBadInput, "--output " + output + ": the folder \"" + folder.string() + "\" does not exist");
-  if (fs::is_directory(out, ec)) throw RenderFailure(kExitBadInput, "--output " + output + ": is a folder");
+  if (output == kStandardStream) {
+    if (::isatty(STDOUT_FILENO) == 1)
+      throw RenderFailure(kExitBadInput, "--output -: standard output is a terminal; send it into a file or a program");
+    return;
+  }
+  const OutputPlace place = InspectOutput(output);
+  if (!place.refusal.empty()) throw RenderFailure(kExitBadInput, "--output " + output + ": " + place.refusal);
+}
+
+void CheckTileSource(const std::string& tile) {
+  if (tile == kStandardStream && ::isatty(STDIN_FILENO) == 1)
+    throw RenderFailure(kExitBadInput, "--tile -: standard input is a terminal; send a picture into it");
 }
 
 }  // namespace marvane

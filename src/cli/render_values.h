@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "cli/render_options.h"
 #include "colour/chroma.h"
@@ -46,9 +47,20 @@ struct AnimationValues {
 };
 AnimationValues CheckedAnimation(const RenderOptions& options);
 
-// The output file's folder must be there, and its name must not be a folder: found
-// before any work, so that a mistyped name costs nothing.
+// What "-" stands for: standard input as --tile, standard output as -o.
+std::string TilePathOf(const RenderOptions& options);
+std::string OutputPathOf(const RenderOptions& options);
+// The still's format: --format, else PNG for standard output and the name's for a file.
+std::string_view OutputFormatOf(const RenderOptions& options);
+
+// Whether a still may be written at `output`, found before any work so that a mistyped
+// name costs nothing: a file's folder must be there, and the name must be a file, a link
+// to one, a pipe or a device (not a folder or a block device); standard output must not
+// be a terminal. Raises RenderFailure (kExitBadInput).
 void CheckOutputFile(const std::string& output);
+// Standard input as the tile must not be a terminal, where the render would wait for a
+// person to type a picture.
+void CheckTileSource(const std::string& tile);
 
 // The board's width and height from --board, each 1 to kLargestBoardSide.
 void CheckBoard(const RenderOptions& options, int32_t& width, int32_t& height);

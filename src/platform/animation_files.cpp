@@ -1,8 +1,5 @@
 #include "platform/animation_files.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QString>
 #include <webp/encode.h>
 #include <webp/mux.h>
 
@@ -61,13 +58,12 @@ std::string EncodeWebPFrame(const Picture& picture, std::optional<double> qualit
   return bytes;
 }
 
-void SaveWebPAnimation(const std::vector<std::string>& frames, const std::vector<int32_t>& durationsMs,
-                       const std::string& path) {
+std::unique_ptr<OutputFile> WriteWebPAnimationFile(const std::vector<std::string>& frames,
+                                                   const std::vector<int32_t>& durationsMs, const std::string& path) {
   if (frames.empty() || frames.size() != durationsMs.size()) CannotSave(path, "there are no frames to save.");
-  const QString name = QString::fromStdString(path);
-  const QFileInfo target(name);
-  if (target.isDir()) CannotSave(path, "it is a folder.");
-  if (!QFileInfo(target.absolutePath()).isDir()) CannotSave(path, "the folder it should go in does not exist.");
+  // Refused names (a folder, a missing folder) are found before the frames are joined.
+  auto out = std::make_unique<OutputFile>(
+      path, [path](const std::string& why) { return "Cannot save the animation \"" + path + "\": " + why; });
 
   const std::unique_ptr<WebPMux, MuxDelete> mux(WebPMuxNew());
   if (!mux) CannotSave(path, "there is not enough memory.");
@@ -95,26 +91,9 @@ void SaveWebPAnimation(const std::vector<std::string>& frames, const std::vector
                                                    : "the frames do not form one animation (error " +
                                                          std::to_string(made) + ").");
 
-  QSaveFile file(name);
-  if (!file.open(QIODevice::WriteOnly)) {
-    if (!QFileInfo(target.absolutePath()).isWritable())
-      CannotSave(path, "this program is not allowed to write in its folder.");
-    CannotSave(path, "it cannot be created (" + file.errorString().toStdString() + ").");
-  }
-  const auto* at = reinterpret_cast<const char*>(assembled.bytes);
-  qint64 left = static_cast<qint64>(assembled.size);
-  while (left > 0) {
-    const qint64 n = file.write(at, left);
-    if (n <= 0) break;
-    at += n;
-    left -= n;
-  }
-  // As for pictures: flush before commit, which does not report a flush that fell short.
-  if (left != 0 || !file.flush() || !file.commit()) {
-    const std::string reason = file.errorString().toStdString();
-    file.cancelWriting();
-    CannotSave(path, "writing it failed (" + reason + "); a file of that name that was there before is unchanged.");
-  }
+  if (!out->Write(assembled.bytes, assembled.size)) out->Finish();  // raises with the system's reason
+  out->Finish();
+  return out;
 }
 
 }  // namespace marvane

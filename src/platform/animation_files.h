@@ -3,10 +3,12 @@
 // it, and the frames are then laid one after another into one animated WebP that plays
 // in a loop for ever. Failures are run-time errors naming the file, as for pictures.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/output_file.h"
 #include "platform/picture.h"
 
 namespace marvane {
@@ -16,11 +18,11 @@ namespace marvane {
 // once. Raises RunTimeError when the encoder fails.
 std::string EncodeWebPFrame(const Picture& picture, std::optional<double> quality);
 
-// Saves the frames (bitstreams of EncodeWebPFrame, all of one size) as an animated WebP
-// that loops for ever, frame i shown for durationsMs[i] milliseconds. The file is
-// written beside the target under another name and takes its place only once complete.
-// Raises RunTimeError when that cannot be done; a file that was there is then untouched.
-void SaveWebPAnimation(const std::vector<std::string>& frames, const std::vector<int32_t>& durationsMs,
-                       const std::string& path);
+// Writes the frames (bitstreams of EncodeWebPFrame, all of one size) as an animated WebP
+// that loops for ever, frame i shown for durationsMs[i] milliseconds, and finishes the
+// file without putting it in place (OutputFile::Commit does). Raises RunTimeError when
+// that cannot be done; nothing is left behind then.
+std::unique_ptr<OutputFile> WriteWebPAnimationFile(const std::vector<std::string>& frames,
+                                                   const std::vector<int32_t>& durationsMs, const std::string& path);
 
 }  // namespace marvane

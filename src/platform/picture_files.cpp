@@ -8,15 +8,20 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QRgba64>
-#include <QSaveFile>
 #include <QSize>
 #include <QString>
+#include <fcntl.h>
 #include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <cstddef>
 #include <mutex>
 #include <new>
@@ -25,6 +30,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/output_file.h"
 #include "platform/picture_file_structure.h"
 #include "platform/run_time_error.h"
 
@@ -36,10 +42,6 @@ constexpr const char* kNoMemory = "there is not enough memory for the picture.";
 
 [[noreturn]] void CannotRead(const std::string& path, const std::string& why) {
   throw RunTimeError("Cannot read the picture file \"" + path + "\": " + why);
-}
-
-[[noreturn]] void CannotSave(const std::string& path, const std::string& why) {
-  throw RunTimeError("Cannot save the picture file \"" + path + "\": " + why);
 }
 
 // Qt's allocation limit is one setting for the whole process. While a picture decodes
@@ -162,26 +164,71 @@ const char* UserFormatName(PictureFileFormat format) {
   return "unknown";
 }
 
-Picture DecodePictureFile(const std::string& path, int32_t backColor, int64_t mostPixels) {
+// A pipe or a character device (standard input, a named pipe): read as one stream to
+// its end, judged as a file is, but by what has come so far since it has no size.
+bool IsStream(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode));
+}
+
+// Reads until `data` holds `most` bytes or the stream ends; false on a read error.
+bool ReadStream(int fd, QByteArray& data, qint64 most) {
+  qint64 have = data.size();
+  data.resize(most);
+  while (have < most) {
+    const ssize_t n = ::read(fd, data.data() + have, static_cast<size_t>(most - have));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    have += n;
+  }
+  data.resize(have);
+  return true;
+}
+
+// The bytes of a stream, refused as soon as there are more than a picture of the size
+// it declares (or the largest we read) can need.
+QByteArray ReadPictureStream(const std::string& path, int64_t mostPixels) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) CannotRead(path, "it cannot be opened (" + std::string(std::strerror(errno)) + ").");
+  const std::unique_ptr<int, void (*)(int*)> closing(new int(fd), [](int* f) { ::close(*f); delete f; });
+  QByteArray data;
+  if (!ReadStream(fd, data, kFirstBlockBytes))
+    CannotRead(path, "it could not be read (" + std::string(std::strerror(errno)) + ").");
+  if (data.isEmpty()) CannotRead(path, "nothing came from it.");
+  const PictureFileFormat format = SniffPictureFileFormat(BytesOf(data));
+  if (format == PictureFileFormat::Unknown) CannotRead(path, "it is not a BMP, JPG, TIF, GIF or PNG picture.");
+  const std::optional<DeclaredSize> early = DeclaredPictureSize(format, BytesOf(data));
+  if (early) RefuseTooLarge(path, *early, mostPixels);
+  const qint64 largest = early ? LargestFileFor(early->width, early->height)
+                               : LargestFileFor(kLargestPictureSide, kLargestPictureSide);
+  if (!ReadStream(fd, data, largest + 1))
+    CannotRead(path, "it could not be read to its end (" + std::string(std::strerror(errno)) + ").");
+  if (data.size() > largest)
+    CannotRead(path, "more bytes came from it than a picture " +
+                         std::string(early ? "of the size it declares" : "this program reads") + " can need.");
+  return data;
+}
+
+// The whole file, read into memory, never mapped: a mapped file that another program
+// cuts short while we decode it ends the whole program (SIGBUS) at the first page past
+// its new end, where a read only comes back short. Its first block is read and judged
+// on its own, so that a large file that is none of our pictures, or whose header
+// declares too many pixels, is refused for the cost of that block.
+QByteArray ReadPictureFile(const std::string& path, int64_t mostPixels) {
   const QString name = QString::fromStdString(path);
   const QFileInfo info(name);
-  if (path.empty()) CannotRead(path, "no file name was given.");
   if (!info.exists()) CannotRead(path, "the file does not exist.");
   if (info.isDir()) CannotRead(path, "it is a folder, not a picture file.");
-  if (!info.isFile()) CannotRead(path, "it is not an ordinary file.");
+  if (!info.isFile() && !IsStream(path)) CannotRead(path, "it is not an ordinary file.");
   if (!info.isReadable()) CannotRead(path, "this program is not allowed to read it.");
+  if (!info.isFile()) return ReadPictureStream(path, mostPixels);
 
   QFile file(name);
   if (!file.open(QIODevice::ReadOnly))
     CannotRead(path, "it cannot be opened (" + file.errorString().toStdString() + ").");
   const qint64 size = file.size();
   if (size == 0) CannotRead(path, "the file is empty.");
-
-  // The file is read into memory, never mapped: a mapped file that another program cuts
-  // short while we decode it ends the whole program (SIGBUS) at the first page past its
-  // new end, where a read only comes back short. Its first block is read and judged on
-  // its own, so that a large file that is none of our pictures, or whose header
-  // declares too many pixels, is refused for the cost of that block.
   QByteArray data = file.read(std::min(size, kFirstBlockBytes));
   const PictureFileFormat format = SniffPictureFileFormat(BytesOf(data));
   if (format == PictureFileFormat::Unknown) CannotRead(path, "it is not a BMP, JPG, TIF, GIF or PNG picture.");
@@ -193,6 +240,13 @@ Picture DecodePictureFile(const std::string& path, int32_t backColor, int64_t mo
     CannotRead(path, "the file holds " + std::to_string(size) + " bytes, more than a picture " +
                          (early ? "of the size it declares" : "this program reads") + " can need.");
   ReadTheRest(file, data, size, path);
+  return data;
+}
+
+Picture DecodePictureFile(const std::string& path, int32_t backColor, int64_t mostPixels) {
+  if (path.empty()) CannotRead(path, "no file name was given.");
+  QByteArray data = ReadPictureFile(path, mostPixels);
+  const PictureFileFormat format = SniffPictureFileFormat(BytesOf(data));
   const std::span<const uint8_t> bytes = BytesOf(data);
 
   const std::optional<DeclaredSize> declared = DeclaredPictureSize(format, bytes);
@@ -226,9 +280,10 @@ Picture DecodePictureFile(const std::string& path, int32_t backColor, int64_t mo
   return PictureFromImage(image, backColor, path);
 }
 
-QImage ImageFromPicture(const Picture& picture, const std::string& path) {
+// A null image when there is no memory for it.
+QImage ImageFromPicture(const Picture& picture) {
   QImage image(picture.Width(), picture.Height(), QImage::Format_RGB32);
-  if (image.isNull()) CannotSave(path, kNoMemory);
+  if (image.isNull()) return image;
   const int32_t* in = picture.Pixels().data();
   for (int y = 0; y < picture.Height(); ++y) {
     auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -369,67 +424,56 @@ Picture LoadPictureFile(const std::string& path, int32_t backColor, int64_t most
   }
 }
 
-void SavePictureFile(const Picture& picture, const std::string& path) {
-  if (path.empty()) CannotSave(path, "no file name was given.");
-  if (picture.Empty()) CannotSave(path, "there is no picture to save.");
-  const QString name = QString::fromStdString(path);
-  const QFileInfo target(name);
-  const QFileInfo folder(target.absolutePath());
-  if (target.isDir()) CannotSave(path, "it is a folder.");
-  if (!folder.isDir()) CannotSave(path, "the folder it should go in does not exist.");
+std::string_view PictureFormatForName(const std::string& path) {
+  return SaveFormatFor(QFileInfo(QString::fromStdString(path)));
+}
 
+namespace {
+
+void WritePicture(const Picture& picture, std::string_view format, OutputFile& out) {
+  if (picture.Empty()) out.Fail("there is no picture to save.");
   // BMP and PNG are written as they are made, straight from the picture. TIFF is encoded
-  // in memory first and reaches the disk as one block of bytes whose count is checked:
-  // Qt's TIFF writer reports success when libtiff's writes fall short, and a short
-  // write to a file does not always set the file's error.
-  const std::string_view format = SaveFormatFor(target);
+  // in memory first and handed over as one block of bytes whose count is checked: Qt's
+  // TIFF writer reports success when libtiff's writes fall short.
   const bool bmp = format == "bmp", png = format == "png";
-  if (bmp && !FitsInBmp(picture)) CannotSave(path, "it would be larger than the 4 GB a BMP file can hold.");
-  QByteArray encoded;
-  if (!bmp && !png) {
-    const QImage image = ImageFromPicture(picture, path);
-    QBuffer buffer(&encoded);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format.data());
-    writer.setCompression(1);  // LZW: lossless and read everywhere
-    if (!writer.write(image)) CannotSave(path, "the picture could not be encoded (" + writer.errorString().toStdString() + ").");
-  }
-
-  QSaveFile file(name);
-  if (!file.open(QIODevice::WriteOnly)) {
-    if (!folder.isWritable()) CannotSave(path, "this program is not allowed to write in its folder.");
-    CannotSave(path, "it cannot be created (" + file.errorString().toStdString() + ").");
-  }
-  const ByteSink put = [&file](const void* bytes, size_t count) {
-    const char* at = static_cast<const char*>(bytes);
-    while (count > 0) {
-      const qint64 n = file.write(at, static_cast<qint64>(count));
-      if (n <= 0) return false;
-      at += n;
-      count -= static_cast<size_t>(n);
-    }
-    return true;
-  };
+  if (bmp && !FitsInBmp(picture)) out.Fail("it would be larger than the 4 GB a BMP file can hold.");
+  const ByteSink put = [&out](const void* bytes, size_t count) { return out.Write(bytes, count); };
   bool written = false;
-  if (bmp || png) {
-    try {
+  try {
+    if (bmp || png) {
       written = bmp ? WriteBmp(picture, put) : WritePng(picture, put);
-    } catch (const std::bad_alloc&) {
-      file.cancelWriting();
-      CannotSave(path, kNoMemory);
+    } else {
+      QByteArray encoded;
+      QBuffer buffer(&encoded);
+      buffer.open(QIODevice::WriteOnly);
+      QImageWriter writer(&buffer, QByteArray(format.data(), static_cast<qsizetype>(format.size())));
+      writer.setCompression(1);  // LZW: lossless and read everywhere
+      const QImage image = ImageFromPicture(picture);
+      if (image.isNull()) out.Fail(kNoMemory);
+      if (!writer.write(image))
+        out.Fail("the picture could not be encoded (" + writer.errorString().toStdString() + ").");
+      written = put(encoded.constData(), static_cast<size_t>(encoded.size()));
     }
-  } else {
-    written = put(encoded.constData(), static_cast<size_t>(encoded.size()));
+  } catch (const std::bad_alloc&) {
+    out.Fail(kNoMemory);
   }
-  // Until commit() the bytes are in a temporary file beside the target; dropping it
-  // leaves the old file where it was. A picture smaller than QFile's buffer reaches the
-  // disk only when the buffer is flushed, and commit() does not report a flush that
-  // fell short (a full disk then gave a cut file under the target's name): flush first.
-  if (!written || !file.flush() || !file.commit()) {
-    const std::string reason = file.errorString().toStdString();
-    file.cancelWriting();
-    CannotSave(path, "writing it failed (" + reason + "); a file of that name that was there before is unchanged.");
-  }
+  // A write the system refused: Finish() raises with its reason.
+  if (!written && !out.WriteError().empty()) out.Finish();
+  if (!written) out.Fail("the picture could not be encoded.");
+  out.Finish();
+}
+
+}  // namespace
+
+std::unique_ptr<OutputFile> WritePictureFile(const Picture& picture, const std::string& path, std::string_view format) {
+  auto out = std::make_unique<OutputFile>(
+      path, [path](const std::string& why) { return "Cannot save the picture file \"" + path + "\": " + why; });
+  WritePicture(picture, format.empty() ? PictureFormatForName(path) : format, *out);
+  return out;
+}
+
+void SavePictureFile(const Picture& picture, const std::string& path, std::string_view format) {
+  WritePictureFile(picture, path, format)->Commit();
 }
 
 }  // namespace marvane

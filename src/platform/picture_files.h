@@ -4,8 +4,11 @@
 // file and says in plain words what is wrong; a failed load leaves nothing behind, and a
 // failed save leaves the file that was there before exactly as it was.
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 
+#include "platform/output_file.h"
 #include "platform/picture.h"
 
 namespace marvane {
@@ -31,11 +34,21 @@ inline constexpr int64_t kMostPicturePixels = int64_t{kLargestPictureSide} * kLa
 // incomplete.
 Picture LoadPictureFile(const std::string& path, int32_t backColor, int64_t mostPixels = kMostPicturePixels);
 
-// Saves `picture` as a PNG file when the name ends in ".png", a TIFF file (LZW
-// compressed) when it ends in ".tif" or ".tiff", and a 24-bit BMP file for every other
-// name; the ending's letter case does not matter. The file is written beside the
-// target under another name and takes the target's place only once it is complete.
-// Raises RunTimeError when that cannot be done; the old file is then untouched.
-void SavePictureFile(const Picture& picture, const std::string& path);
+// The format a name asks for: "png" when it ends in ".png", "tiff" (LZW compressed)
+// when it ends in ".tif" or ".tiff", and "bmp" (24 bits a pixel) for every other name;
+// the ending's letter case does not matter.
+std::string_view PictureFormatForName(const std::string& path);
+
+// Writes `picture` under `path` in `format` ("bmp", "png" or "tiff"), or the format its
+// name asks for when none is given, and finishes the file without putting it in place
+// (OutputFile::Commit does). Raises RunTimeError when that cannot be done; nothing is left
+// behind then.
+std::unique_ptr<OutputFile> WritePictureFile(const Picture& picture, const std::string& path,
+                                             std::string_view format = {});
+
+// Saves `picture` under `path` in `format`, or the format its name asks for when none is
+// given, as OutputFile writes: a file complete or absent (the old file untouched on a
+// failure), a pipe or device as one stream. Raises RunTimeError when that cannot be done.
+void SavePictureFile(const Picture& picture, const std::string& path, std::string_view format = {});
 
 }  // namespace marvane

@@ -4,14 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <optional>
 
+#include "platform/output_file.h"
 #include "platform/run_time_error.h"
 
 namespace marvane {
@@ -269,19 +268,13 @@ void ProfileFile::Save(const std::string& path) const {
   const std::filesystem::path parent = std::filesystem::path(path).parent_path();
   if (!parent.empty()) std::filesystem::create_directories(parent, ignored);
 
-  QSaveFile file(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
-  // Unbuffered: through Qt's write buffer a short write on a full disk went unnoticed
-  // and commit() put the cut file in place of the old one.
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-    RaiseNotWritten(path, file.errorString().toStdString());
+  // What a save that was killed half-way left beside the file goes first; only our own
+  // private names are touched.
+  RemoveLeftoverTemporaries(path);
+  OutputFile file(path, [&path](const std::string& why) { return "Cannot save the settings file " + Quoted(path) + ": " + why; });
   const std::string text = Text();
-  const auto size = static_cast<qint64>(text.size());
-  if (file.write(text.data(), size) != size) {
-    const std::string reason = file.errorString().toStdString();
-    file.cancelWriting();
-    RaiseNotWritten(path, reason);
-  }
-  if (!file.commit()) RaiseNotWritten(path, file.errorString().toStdString());
+  if (!file.Write(text.data(), text.size())) file.Finish();  // raises with the system's reason
+  file.Commit();
 }
 
 std::string GetProfileString(const std::string& path, std::string_view section,

@@ -104,6 +104,8 @@ TEST_F(AnimationTest, BadAnimationsAndHostileFramesAreRefusedAndWriteNothing) {
   } cases[] = {
       {"--animate spin -o a.webp", "2 --animate: \"spin\" is not one of zoom, hue and both"},
       {"--animate zoom", "2 --animate: name the output with -o"},
+      {"--animate zoom -o -", "2 --output -: an animated WebP is put together whole"},
+      {"--animate zoom --format png -o f/", "2 --format: only for a still picture"},
       {"--animate zoom -o a.gif", "2 --output a.gif: an animation is written as NAME.webp, or as frames into FOLDER/"},
       {"--animate zoom --frames 2.5 -o a.webp", "2 --frames: \"2.5\" is not a whole number"},
       {"--animate zoom --frame-range 0:2 -o a.webp", "2 --frame-range: the frames go into a folder"},

@@ -95,7 +95,7 @@ std::vector<HostileFile> RefusedFiles() {
   files.insert(files.end(), {
       {"NoName", "", [](auto&) {}, "no file name was given."},
       {"Missing", "nowhere.bmp", [](auto&) {}, "the file does not exist."},
-      {"Device", "zero.bmp", [](auto& p) { std::filesystem::create_symlink("/dev/zero", p); }, "it is not an ordinary file."},
+      {"Device", "zero.bmp", [](auto& p) { std::filesystem::create_symlink("/dev/zero", p); }, "it is not a BMP, JPG, TIF, GIF or PNG picture."},
       {"Gif16385High", "tall.gif", [](auto& p) { copy_file(kPictures + "Gif1x16385.gif", p); },
        "the picture is 1 x 16385 pixels, and this program reads pictures of at most 16384 pixels on a side."},
       {"FarLongerThanItsPictureNeeds", "long.bmp",
@@ -168,7 +168,7 @@ TEST(PictureFileSaving, AFailedSaveSaysWhyAndLeavesWhatWasThere) {
   WriteFileBytes(dir / "old.png", "old picture");
   const std::string named = "Cannot save the picture file \"" + dir / "";
   EXPECT_EQ(SaveError(Pattern(3, 3), ""), "Cannot save the picture file \"\": no file name was given.");
-  EXPECT_EQ(SaveError(Pattern(3, 3), dir / "no/a.bmp"), named + "no/a.bmp\": the folder it should go in does not exist.");
+  EXPECT_EQ(SaveError(Pattern(3, 3), dir / "no/a.bmp"), named + "no/a.bmp\": the folder \"" + dir / "no" + "\" does not exist.");
   EXPECT_EQ(SaveError(Pattern(3, 3), dir / "folder.bmp"), named + "folder.bmp\": it is a folder.");
   EXPECT_EQ(SaveError(Picture(), dir / "old.bmp"), named + "old.bmp\": there is no picture to save.");
   // A full disk met while writing, or only when the bytes held back are flushed.

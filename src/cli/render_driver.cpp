@@ -14,7 +14,7 @@
 #include "cli/animation.h"
 #include "cli/render_failure.h"
 #include "cli/render_values.h"
-#include "cli/staged_files.h"
+#include "platform/staged_files.h"
 #include "cli/terminal_line.h"
 #include "engine/final_colour.h"
 #include "engine/geometry.h"
@@ -137,11 +137,12 @@ class TickWatch {
 
 // The output's folder must be there, and the names must not be folders: found before
 // any work, so that a mistyped name costs nothing.
-void CheckDestinations(const RenderOptions& o) {
+void CheckDestinations(const RenderOptions& o, const AppState& s) {
   namespace fs = std::filesystem;
   std::error_code ec;
   CheckTileSource(o.tile);
-  if (o.animate) return CheckAnimationDestination(o);
+  const Picture& picture = o.small ? s.Thumbnail : s.FinalImage;
+  if (o.animate) return CheckAnimationDestination(o, picture.Width(), picture.Height());
   CheckOutputFile(o.output);
   if (o.keep) {
     const fs::path keep(*o.keep);
@@ -278,10 +279,11 @@ void Render(const RenderOptions& o, std::ostream& err, bool terminal) {
   AnimationRun run;
   run.threads = threads;
   run.progress = terminal && !o.quiet;
+  run.quiet = o.quiet;
   if (o.join) return JoinAnimation(o, animation, err, run);
   AppState s;
   SetUpRenderState(o, s);
-  CheckDestinations(o);
+  CheckDestinations(o, s);
   const std::string seed = "--seed " + std::to_string(*s.RandomSeed);
   const std::string colourSource =
       s.GivenTileColor ? "given" : (o.grid ? "sampled from the grid, " : "sampled, ") + seed;

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "run/loop.h"
 #include "util/numbers.h"
 
 namespace marvane {
@@ -108,6 +109,14 @@ std::array<double, 3> TileColorFlag(const std::string& text) {
   return rgb;
 }
 
+std::array<double, 2> ShardFlag(const std::string& text) {
+  const std::vector<std::string> parts = SplitAt(text, '/');
+  std::optional<double> k, n;
+  if (parts.size() == 2) k = ReadWholeNumber(parts[0]), n = ReadWholeNumber(parts[1]);
+  if (!k || !n) throw UsageError("--shard: " + Quoted(text) + " is not K/N, shard K (from 0) of N (as 0/4)");
+  return {*k, *n};
+}
+
 std::array<double, 2> FrameRangeFlag(const std::string& text) {
   const std::vector<std::string> parts = SplitAt(text, ':');
   std::optional<double> first, end;
@@ -149,35 +158,33 @@ void CheckFormat(const RenderOptions& o) {
 // What goes with what: the animation's flags with --animate (or, for the speed and
 // quality, --join), and the outputs they write.
 void CheckAnimationFlags(const RenderOptions& o, bool outputGiven) {
-  const bool folder = !o.output.empty() && o.output.back() == '/';
+  const LoopOutput kind = LoopOutputOf(o.output);
+  const bool folder = kind == LoopOutput::Frames;
   if (o.animate && *o.animate != "zoom" && *o.animate != "hue" && *o.animate != "both")
     throw UsageError("--animate: " + Quoted(*o.animate) + " is not one of zoom, hue and both");
   if (o.join && o.animate) throw UsageError("--join: joins frames already made; leave out --animate");
   if (!o.animate) {
     if (o.frames) throw UsageError("--frames: only with --animate");
     if (o.frameRange) throw UsageError("--frame-range: only with --animate");
+    if (o.shard) throw UsageError("--shard: only with --animate");
     if (!o.join && (o.fps || o.quality)) throw UsageError(std::string(o.fps ? "--fps" : "--quality") + ": only with --animate or --join");
   }
   if (!o.animate && !o.join) return;
   if (o.animate && o.sequential) throw UsageError("--sequential: only for a still picture");
   if (o.animate && o.keep) throw UsageError("--keep: only for a still picture");
   const std::string flag = o.join ? "--join" : "--animate";
-  if (!outputGiven) throw UsageError(flag + ": name the output with -o (NAME.webp, or FOLDER/ for frames)");
-  if (o.join && !EndsWithWebP(o.output)) throw UsageError("--join: -o names the animation to write, NAME.webp");
-  if (o.frameRange && !folder) throw UsageError("--frame-range: the frames go into a folder: end -o's name with /");
-  if (!folder && !EndsWithWebP(o.output))
-    throw UsageError("--output " + o.output + ": an animation is written as NAME.webp, or as frames into FOLDER/");
-  if (o.quality && folder) throw UsageError("--quality: only for a .webp animation; frames are lossless PNG");
+  if (!outputGiven) throw UsageError(flag + ": name the output with -o (NAME.webp, .mp4, .webm, .gif, or FOLDER/ for frames)");
+  if (o.join && (folder || kind == LoopOutput::Unknown))
+    throw UsageError("--join: -o names the loop to write, NAME.webp, .mp4, .webm or .gif");
+  if (o.shard && o.frameRange) throw UsageError("--shard: a shard is a range of frames already; leave out --frame-range");
+  for (const auto& [given, name] : {std::pair{o.frameRange.has_value(), "--frame-range"}, {o.shard.has_value(), "--shard"}})
+    if (given && !folder) throw UsageError(std::string(name) + ": the frames go into a folder: end -o's name with /");
+  if (kind == LoopOutput::Unknown)
+    throw UsageError("--output " + o.output + ": a loop is written as NAME.webp, .mp4, .webm or .gif, or as frames into FOLDER/");
+  if (o.quality && folder) throw UsageError("--quality: only for a .webp, .mp4, .webm or .gif loop; frames are lossless PNG");
 }
 
 }  // namespace
-
-bool EndsWithWebP(const std::string& name) {
-  if (name.size() < 5) return false;
-  std::string ending = name.substr(name.size() - 5);
-  for (char& c : ending) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ending == ".webp";
-}
 
 std::optional<double> ReadDecimalNumber(const std::string& text) {
   size_t i = 0;
@@ -231,7 +238,8 @@ ParsedCommandLine ParseRenderCommandLine(int argc, const char* const* argv, std:
   auto* outputOpt = app.add_option("-o,--output", o.output,
                                    "The picture to write: BMP, or PNG or TIFF by its ending (default Final.bmp); "
                                    "- writes it to standard output (PNG unless --format says otherwise); "
-                                   "for an animation NAME.webp, or FOLDER/ for numbered PNG frames. A file is "
+                                   "for a loop NAME.webp, NAME.mp4, NAME.webm, NAME.gif, or FOLDER/ for numbered "
+                                   "PNG frames. A file is "
                                    "written whole or not at all, through any links to it; a pipe or device gets "
                                    "the bytes as one stream")
                         ->type_name("FILE");
@@ -281,19 +289,28 @@ ParsedCommandLine ParseRenderCommandLine(int argc, const char* const* argv, std:
                       ->type_name("DIR");
   auto* threadsOpt = app.add_option("--threads", threads, "Threads of the fast path (default: every core)")
                          ->type_name("N");
-  std::string animate, frames, fps, quality, frameRange, join;
+  std::string animate, frames, fps, quality, frameRange, shard, join;
   auto* animateOpt = app.add_option("--animate", animate,
                                     "Make a seamless loop: zoom (outward by one ring), hue (once round the "
                                     "spectrum) or both")
                          ->type_name("zoom|hue|both");
   auto* framesOpt = app.add_option("--frames", frames, "Frames of the loop, 1 to 3600 (default 48)")->type_name("N");
-  auto* fpsOpt = app.add_option("--fps", fps, "Frames a second, 1 to 60 (default 24)")->type_name("F");
-  auto* qualityOpt = app.add_option("--quality", quality, "Lossy WebP at this quality, 0 to 100 (default lossless)")
-                         ->type_name("Q");
+  auto* fpsOpt = app.add_option("--fps", fps, "Frames a second, 1 to 60, for GIF 1 to 50 (default 24)")->type_name("F");
+  auto* qualityOpt =
+      app.add_option("--quality", quality,
+                     "0 (smallest file) to 100 (best). WebP: lossy at this quality (default lossless); MP4 "
+                     "(H.264): constant-rate factor 51 at 0 to 12 at 100; WebM (VP9): 63 to 15; GIF: 2 to 256 "
+                     "colours a frame; default 75 for the three. MP4 and WebM pad an odd side by repeating "
+                     "the last column or row (793x573 becomes 794x574); they are made by the ffmpeg program")
+          ->type_name("Q");
   auto* frameRangeOpt = app.add_option("--frame-range", frameRange,
                                        "Only frames FIRST to END-1, into the frame folder -o FOLDER/")
                             ->type_name("FIRST:END");
-  auto* joinOpt = app.add_option("--join", join, "Join the frames in FOLDER into the animation -o NAME.webp")
+  auto* shardOpt = app.add_option("--shard", shard,
+                                  "Only shard K (from 0) of N equal shares of the frames, into the frame folder "
+                                  "-o FOLDER/, for a job array (as --shard $SLURM_ARRAY_TASK_ID/$SLURM_ARRAY_TASK_COUNT)")
+                       ->type_name("K/N");
+  auto* joinOpt = app.add_option("--join", join, "Join the frames in FOLDER into the loop -o NAME.webp, .mp4, .webm or .gif")
                       ->type_name("FOLDER");
   app.add_flag("--sequential", o.sequential,
                "Run the desktop's slice-by-slice pipeline instead of the fast path");
@@ -343,6 +360,7 @@ ParsedCommandLine ParseRenderCommandLine(int argc, const char* const* argv, std:
     if (given(fpsOpt)) o.fps = DecimalFlag("--fps", fps);
     if (given(qualityOpt)) o.quality = DecimalFlag("--quality", quality);
     if (given(frameRangeOpt)) o.frameRange = FrameRangeFlag(frameRange);
+    if (given(shardOpt)) o.shard = ShardFlag(shard);
     if (given(joinOpt)) o.join = join;
     const std::pair<const char*, const std::optional<std::string>*> names[] = {
         {"--settings", &o.settings}, {"--grid", &o.grid}, {"--keep", &o.keep}, {"--join", &o.join}};

@@ -67,6 +67,7 @@ struct RenderOptions {
   std::optional<double> fps;                     // --fps (none: 24)
   std::optional<double> quality;                 // --quality (none: lossless)
   std::optional<std::array<double, 2>> frameRange;  // --frame-range A:B
+  std::optional<std::array<double, 2>> shard;       // --shard K/N
   std::optional<std::string> join;               // --join FOLDER
 
   std::optional<double> threads;                 // --threads (none: every core)
@@ -87,8 +88,6 @@ struct ParsedCommandLine {
 ParsedCommandLine ParseRenderCommandLine(int argc, const char* const* argv, std::ostream& out,
                                          std::ostream& err);
 
-// Whether a name ends in ".webp", in any letter case.
-bool EndsWithWebP(const std::string& name);
 
 // The value forms, exposed for the tests.
 // A decimal number as the whole text: optional sign, digits with at most one ".", at

@@ -10,6 +10,7 @@
 #include "cli/render_failure.h"
 #include "platform/output_file.h"
 #include "platform/picture_files.h"
+#include "platform/video_encoder.h"
 #include "console/validation.h"
 #include "platform/profile_file.h"
 #include "platform/run_time_error.h"
@@ -196,7 +197,9 @@ Chroma CheckedTileColor(const RenderOptions& o) {
 AnimationValues CheckedAnimation(const RenderOptions& o) {
   AnimationValues a;
   if (o.frames) CheckIn("--frames", *o.frames, 1, kMostFrames);
-  if (o.fps) CheckIn("--fps", *o.fps, 1, kMostFps);
+  const bool gif = VideoFormatOf(o.output) == VideoFormat::Gif;
+  // GIF delays are whole hundredths, and players stretch any under two.
+  if (o.fps) CheckIn("--fps", *o.fps, 1, gif ? kMostGifFps : kMostFps);
   if (o.quality) CheckIn("--quality", *o.quality, 0, 100);
   a.frames = o.frames ? RoundToLong(*o.frames) : kDefaultFrames;
   a.fps = o.fps.value_or(kDefaultFps);
@@ -214,6 +217,15 @@ AnimationValues CheckedAnimation(const RenderOptions& o) {
                                              ", the frame after the last, which shows the first again)");
     a.first = RoundToLong(first);
     a.end = RoundToLong(end);
+  }
+  if (o.shard) {
+    // Shard k of n: frames k * frames / n to (k + 1) * frames / n - 1, the shares differing
+    // by one frame at most; every shard has a frame.
+    const auto [k, n] = *o.shard;
+    CheckIn("--shard N", n, 1, a.frames);
+    CheckIn("--shard K", k, 0, static_cast<int32_t>(n) - 1);
+    a.first = static_cast<int32_t>(static_cast<int64_t>(k) * a.frames / static_cast<int64_t>(n));
+    a.end = static_cast<int32_t>((static_cast<int64_t>(k) + 1) * a.frames / static_cast<int64_t>(n));
   }
   return a;
 }

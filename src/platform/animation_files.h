@@ -13,6 +13,9 @@
 
 namespace marvane {
 
+// The largest side libwebp encodes.
+inline constexpr int32_t kLargestWebPSide = 16383;
+
 // The bitstream of one frame: lossless without a quality, else lossy at `quality` (0 to
 // 100). Lossless frames keep every pixel exactly. Safe to call from several threads at
 // once. Raises RunTimeError when the encoder fails.

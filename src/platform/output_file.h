@@ -69,6 +69,10 @@ class OutputFile {
   const std::string& WriteError() const { return writeError_; }
 
   OutputKind Kind() const { return kind_; }
+  // For another program that writes the bytes itself: the private file's name (a file,
+  // written by name) and the open descriptor (a stream, written through it).
+  const std::string& TemporaryPath() const { return temporary_; }
+  int Descriptor() const { return fd_; }
 
  private:
   bool Flush();

@@ -1,4 +1,4 @@
-#include "cli/staged_files.h"
+#include "platform/staged_files.h"
 
 #include <filesystem>
 #include <system_error>

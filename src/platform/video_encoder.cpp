@@ -107,16 +107,20 @@ std::vector<std::string> FfmpegArguments(const VideoSettings& s, const std::stri
       args.insert(args.end(), {"-c:v", "libvpx-vp9", "-crf", std::to_string(CrfVp9(quality)), "-b:v", "0", "-deadline", "good", "-cpu-used", "4",
                                "-row-mt", "1", "-pix_fmt", "yuv420p", "-f", "webm"});
       break;
-    case VideoFormat::Gif:
+    case VideoFormat::Gif: {
       // Frame i starts at round(100 i / fps) hundredths: the delays are whole hundredths
-      // that add up to the loop's length.
+      // that add up to the loop's length. The last frame's delay has no next frame to
+      // follow from, so it is given.
+      const auto start = [&s](int64_t i) { return std::llround(100.0 * static_cast<double>(i) / s.fps); };
+      const long long lastDelay = s.frames > 0 ? start(s.frames) - start(s.frames - 1) : start(1);
       args.insert(args.end(),
                   {"-filter_complex",
                    "settb=1/100,setpts=round(N*100/" + Number(s.fps) +
                        "),split[a][b];[a]palettegen=stats_mode=single:max_colors=" +
                        std::to_string(GifColours(quality)) + "[p];[b][p]paletteuse=new=1:dither=sierra2_4a",
-                   "-fps_mode", "passthrough", "-loop", "0", "-f", "gif"});
+                   "-fps_mode", "passthrough", "-loop", "0", "-final_delay", std::to_string(lastDelay), "-f", "gif"});
       break;
+    }
   }
   args.insert(args.end(), {"-y", output});
   return args;
@@ -229,10 +233,11 @@ void VideoEncoder::Finish() {
   while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
   }
   pid_ = -1;
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    const std::string said = Errors();
+  // It speaks only of errors, and one it met writing the end of the file (a full disk)
+  // leaves its exit status 0: either means the file is not whole.
+  const std::string said = Errors();
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !said.empty())
     Failed("the video encoder failed" + (said.empty() ? std::string() : " (ffmpeg: " + said + ")"));
-  }
   out_.Finish();
 }
 

@@ -50,6 +50,7 @@ struct VideoSettings {
   VideoFormat format = VideoFormat::Mp4;
   int32_t width = 0, height = 0;  // the frames' size
   double fps = 24;
+  int32_t frames = 0;             // in the whole file
   std::optional<double> quality;  // none: kDefaultVideoQuality
 };
 

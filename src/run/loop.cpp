@@ -129,16 +129,19 @@ Picture DrawFrame(const LoopSpec& spec, const AppState& s, RecordingUi& ui, int3
 }
 
 std::unique_ptr<OutputFile> OpenVideo(const std::string& path) {
+  // A run that was killed leaves its private file beside the name; the next one clears it.
+  RemoveLeftoverTemporaries(path);
   return std::make_unique<OutputFile>(
       path, [path](const std::string& why) { return "Cannot save the video \"" + path + "\": " + why; });
 }
 
-VideoSettings VideoSettingsFor(const LoopSpec& spec, int32_t width, int32_t height) {
+VideoSettings VideoSettingsFor(const LoopSpec& spec, int32_t width, int32_t height, int32_t frames) {
   VideoSettings v;
   v.format = *VideoFormatOf(spec.output);
   v.width = width;
   v.height = height;
   v.fps = spec.fps;
+  v.frames = frames;
   v.quality = spec.quality;
   return v;
 }
@@ -146,7 +149,7 @@ VideoSettings VideoSettingsFor(const LoopSpec& spec, int32_t width, int32_t heig
 // The frames of `count`, made by `make(k)` on any thread, into the video `spec.output`.
 bool StreamVideo(const LoopSpec& spec, int32_t width, int32_t height, int32_t count, const LoopRun& run,
                  const std::function<Picture(int32_t, int32_t)>& make) {
-  const VideoSettings settings = VideoSettingsFor(spec, width, height);
+  const VideoSettings settings = VideoSettingsFor(spec, width, height, count);
   if (const std::string refusal = VideoSizeRefusal(settings); !refusal.empty())
     throw RunTimeError("Cannot save the video \"" + spec.output + "\": " + refusal + ".");
   if (const std::string warning = VideoSizeWarning(settings); !warning.empty() && run.warn) run.warn(warning);

@@ -61,7 +61,8 @@ LoopSpec SpecOf(const RenderOptions& o, const AnimationValues& a) {
   spec.quality = a.quality;
   spec.first = a.first;
   spec.end = a.end;
-  spec.output = o.output;
+  spec.output = OutputPathOf(o);
+  if (o.format) spec.format = VideoFormatOf("." + *o.format);
   spec.small = o.small;
   return spec;
 }
@@ -80,7 +81,7 @@ LoopRun RunOf(const AnimationRun& run, FrameProgress& bar, std::ostream& err) {
 void CheckAnimationDestination(const RenderOptions& o, int32_t width, int32_t height) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  const LoopOutput kind = LoopOutputOf(o.output);
+  const LoopOutput kind = o.format ? LoopOutput::Video : LoopOutputOf(o.output);
   if (kind == LoopOutput::Frames) {
     const fs::path folder = fs::path(o.output).parent_path();  // "frames/" -> "frames"
     const fs::path parent = folder.parent_path().empty() ? fs::path(".") : folder.parent_path();
@@ -97,7 +98,7 @@ void CheckAnimationDestination(const RenderOptions& o, int32_t width, int32_t he
                    " pixels a side; write the frames into a folder instead");
   if (kind == LoopOutput::Video) {
     VideoSettings v;
-    v.format = *VideoFormatOf(o.output);
+    v.format = o.format ? *VideoFormatOf("." + *o.format) : *VideoFormatOf(o.output);
     v.width = width;
     v.height = height;
     if (const std::string refusal = VideoSizeRefusal(v); !refusal.empty())

@@ -140,25 +140,29 @@ std::string FormatOfEnding(const std::string& name) {
 // --format names the format where the output's name cannot: standard output, a pipe or
 // device such as /dev/null, a name without an ending. A name with an ending must agree.
 void CheckFormat(const RenderOptions& o) {
+  const bool loop = o.animate || o.join;
   if (o.format) {
-    if (*o.format != "bmp" && *o.format != "png" && *o.format != "tiff")
-      throw UsageError("--format: " + Quoted(*o.format) + " is not one of bmp, png and tiff");
-    if (o.animate || o.join) throw UsageError("--format: only for a still picture; an animation's name says its format");
+    const std::string& f = *o.format;
+    const bool still = f == "bmp" || f == "png" || f == "tiff", video = f == "mp4" || f == "webm" || f == "gif";
+    if (!still && !video)
+      throw UsageError("--format: " + Quoted(f) + " is not one of bmp, png and tiff (mp4, webm and gif for a loop)");
+    if (loop != video)
+      throw UsageError("--format " + f + (loop ? ": a loop into a stream is mp4, webm or gif" : ": only for a loop"));
     const std::string ending = FormatOfEnding(o.output);
-    if (o.output != kStandardStream && !ending.empty() && ending != *o.format)
-      throw UsageError("--format " + *o.format + ": the name " + Quoted(o.output) +
+    if (o.output != kStandardStream && !ending.empty() && ending != f)
+      throw UsageError("--format " + f + ": the name " + Quoted(o.output) +
                        " asks for another format; change its ending or leave --format out");
   }
-  if (o.output == kStandardStream && (o.animate || o.join))
-    throw UsageError("--output -: an animated WebP is put together whole, so it cannot stream to standard output; "
-                     "name a file");
+  if (o.output == kStandardStream && loop && !o.format)
+    throw UsageError("--output -: name the loop's format with --format mp4, webm or gif (a WebP is put together whole, "
+                     "so it cannot stream)");
   if (o.keep && *o.keep == kStandardStream) throw UsageError("--keep: names a folder, not standard output");
 }
 
 // What goes with what: the animation's flags with --animate (or, for the speed and
 // quality, --join), and the outputs they write.
 void CheckAnimationFlags(const RenderOptions& o, bool outputGiven) {
-  const LoopOutput kind = LoopOutputOf(o.output);
+  const LoopOutput kind = o.format ? LoopOutput::Video : LoopOutputOf(o.output);
   const bool folder = kind == LoopOutput::Frames;
   if (o.animate && *o.animate != "zoom" && *o.animate != "hue" && *o.animate != "both")
     throw UsageError("--animate: " + Quoted(*o.animate) + " is not one of zoom, hue and both");
@@ -245,8 +249,9 @@ ParsedCommandLine ParseRenderCommandLine(int argc, const char* const* argv, std:
                         ->type_name("FILE");
   std::string format;
   auto* formatOpt = app.add_option("--format", format,
-                                   "The still's format where the name has no ending (-, a pipe, /dev/null)")
-                        ->type_name("bmp|png|tiff");
+                                   "The format where the name has no ending (-, a pipe, /dev/null): bmp, png "
+                                   "or tiff for a still, mp4, webm or gif for a loop")
+                        ->type_name("FORMAT");
   auto* settingsOpt = app.add_option(
       "--settings", settings, "Start from the values of this settings file (Tesklet.INI's format)")
       ->type_name("FILE");

@@ -197,7 +197,7 @@ Chroma CheckedTileColor(const RenderOptions& o) {
 AnimationValues CheckedAnimation(const RenderOptions& o) {
   AnimationValues a;
   if (o.frames) CheckIn("--frames", *o.frames, 1, kMostFrames);
-  const bool gif = VideoFormatOf(o.output) == VideoFormat::Gif;
+  const bool gif = VideoFormatOf(o.format ? "." + *o.format : o.output) == VideoFormat::Gif;
   // GIF delays are whole hundredths, and players stretch any under two.
   if (o.fps) CheckIn("--fps", *o.fps, 1, gif ? kMostGifFps : kMostFps);
   if (o.quality) CheckIn("--quality", *o.quality, 0, 100);

@@ -87,8 +87,8 @@ std::string VideoSizeWarning(const VideoSettings& s) {
   if (s.format == VideoFormat::Gif) return {};
   const int32_t longer = std::max(s.width, s.height), shorter = std::min(s.width, s.height);
   if (longer <= 4096 && shorter <= 2304) return {};
-  return std::string("a ") + VideoFormatName(s.format) + " of " + std::to_string(s.width) + "x" +
-         std::to_string(s.height) + " is larger than phones and most browsers play (about 4096x2304)";
+  return std::string(VideoFormatName(s.format)) + " of " + std::to_string(s.width) + "x" + std::to_string(s.height) +
+         ": larger than phones and most browsers play (about 4096x2304)";
 }
 
 std::vector<std::string> FfmpegArguments(const VideoSettings& s, const std::string& output, bool stream) {

@@ -137,7 +137,7 @@ std::unique_ptr<OutputFile> OpenVideo(const std::string& path) {
 
 VideoSettings VideoSettingsFor(const LoopSpec& spec, int32_t width, int32_t height, int32_t frames) {
   VideoSettings v;
-  v.format = *VideoFormatOf(spec.output);
+  v.format = spec.format ? *spec.format : *VideoFormatOf(spec.output);
   v.width = width;
   v.height = height;
   v.fps = spec.fps;
@@ -176,6 +176,10 @@ LoopOutput LoopOutputOf(const std::string& name) {
   return LoopOutput::Unknown;
 }
 
+LoopOutput LoopOutputOf(const LoopSpec& spec) {
+  return spec.format ? LoopOutput::Video : LoopOutputOf(spec.output);
+}
+
 FrameShift FrameShiftOf(LoopMode mode, int32_t i, int32_t frames) {
   FrameShift shift;
   if (mode == LoopMode::Zoom || mode == LoopMode::Both) shift.ringPhase = static_cast<double>(i) / frames;
@@ -195,7 +199,7 @@ int32_t FrameDurationMs(int32_t i, double fps) {
 }
 
 bool MakeLoop(const LoopSpec& spec, const AppState& s, RecordingUi& ui, const LoopRun& run) {
-  const LoopOutput kind = LoopOutputOf(spec.output);
+  const LoopOutput kind = LoopOutputOf(spec);
   const Picture& like = spec.small ? s.Thumbnail : s.FinalImage;
   const int32_t count = spec.end - spec.first;
   if (kind == LoopOutput::Video)
@@ -286,7 +290,7 @@ bool JoinLoop(const std::string& folder, const LoopSpec& spec, const LoopRun& ru
   const std::vector<std::string> frames = FramesIn(folder);
   const int32_t count = static_cast<int32_t>(frames.size());
   SameSize sizes(folder);
-  if (LoopOutputOf(spec.output) == LoopOutput::Video) {
+  if (LoopOutputOf(spec) == LoopOutput::Video) {
     // The first frame gives the size before anything is started.
     const Picture first = LoadFrame(frames[0]);
     return StreamVideo(spec, first.Width(), first.Height(), count, run, [&](int32_t k, int32_t) {

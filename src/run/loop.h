@@ -47,6 +47,7 @@ struct LoopSpec {
   std::optional<double> quality;  // 0 to 100; none: WebP lossless, video at its default
   int32_t first = 0, end = 48;    // the frames to make: first to end - 1
   std::string output;             // NAME.webp, NAME.mp4, NAME.webm, NAME.gif or FOLDER/
+  std::optional<VideoFormat> format;  // a video whose name says no format (a pipe, /dev/stdout)
   bool small = false;             // frames of the small picture instead of the full-size one
 };
 
@@ -59,6 +60,9 @@ struct LoopRun {
   // A warning worth a line (a video larger than phones play); may be empty.
   std::function<void(const std::string&)> warn;
 };
+
+// What `spec` writes: its format if it names one, else what its name asks for.
+LoopOutput LoopOutputOf(const LoopSpec& spec);
 
 // Frame i of `frames` for `mode`. The hue turn of frame `frames` is 0, a whole turn: 427
 // is odd, so adding it could round a half of an index the other way and spoil the

@@ -104,8 +104,9 @@ TEST_F(AnimationTest, BadAnimationsAndHostileFramesAreRefusedAndWriteNothing) {
   } cases[] = {
       {"--animate spin -o a.webp", "2 --animate: \"spin\" is not one of zoom, hue and both"},
       {"--animate zoom", "2 --animate: name the output with -o"},
-      {"--animate zoom -o -", "2 --output -: an animated WebP is put together whole"},
-      {"--animate zoom --format png -o f/", "2 --format: only for a still picture"},
+      {"--animate zoom -o -", "2 --output -: name the loop's format with --format mp4, webm or gif"},
+      {"--animate zoom --format png -o f/", "2 --format png: a loop into a stream is mp4, webm or gif"},
+      {"--animate zoom --format gif -o a.mp4", "2 --format gif: the name \"a.mp4\" asks for another format"},
       {"--animate zoom -o a.avi", "2 --output a.avi: a loop is written as NAME.webp, .mp4, .webm or .gif, or as frames"},
       {"--animate zoom --frames 2.5 -o a.webp", "2 --frames: \"2.5\" is not a whole number"},
       {"--animate zoom --frame-range 0:2 -o a.webp", "2 --frame-range: the frames go into a folder"},

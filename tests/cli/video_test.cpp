@@ -102,9 +102,13 @@ TEST_F(VideoTest, AnMp4IntoAPipeIsFragmented) {
   EXPECT_EQ(Probe("piped.mp4").substr(0, 25), "h264|162|122|yuv420p|6|0.");
 }
 
-// Without ffmpeg, or when it fails, the message says why and nothing is written.
+// Without ffmpeg, beyond H.264's largest frame, or when ffmpeg fails, the message says why
+// and nothing is written.
 TEST_F(VideoTest, AFailingEncoderWritesNothing) {
   const std::string before = FolderListing(".");
+  const auto [large, why] = Render("--tile tile.bmp --board 8200x4400 --animate zoom -o a.mp4");
+  EXPECT_EQ((std::to_string(large) + " " + why).rfind("1 marvane-render: --board: an MP4 (H.264) frame holds", 0), 0u)
+      << why;
   {
     const ScopedEnv path("PATH", dir.Path());
     const auto [status, err] = Render(loop_ + "-o a.mp4");

@@ -164,6 +164,21 @@ const char* UserFormatName(PictureFileFormat format) {
   return "unknown";
 }
 
+// What the first block of a file says: one of our formats, of a size we read, and so
+// the most bytes the whole file may hold.
+struct FirstBlock {
+  qint64 largest = 0;
+  std::string needs;  // "a picture of the size it declares" or "a picture this program reads"
+};
+FirstBlock JudgeFirstBlock(const QByteArray& data, const std::string& path, int64_t mostPixels) {
+  const PictureFileFormat format = SniffPictureFileFormat(BytesOf(data));
+  if (format == PictureFileFormat::Unknown) CannotRead(path, "it is not a BMP, JPG, TIF, GIF or PNG picture.");
+  const std::optional<DeclaredSize> early = DeclaredPictureSize(format, BytesOf(data));
+  if (early) RefuseTooLarge(path, *early, mostPixels);
+  if (!early) return {LargestFileFor(kLargestPictureSide, kLargestPictureSide), "a picture this program reads"};
+  return {LargestFileFor(early->width, early->height), "a picture of the size it declares"};
+}
+
 // A pipe or a character device (standard input, a named pipe): read as one stream to
 // its end, judged as a file is, but by what has come so far since it has no size.
 bool IsStream(const std::string& path) {
@@ -196,17 +211,10 @@ QByteArray ReadPictureStream(const std::string& path, int64_t mostPixels) {
   if (!ReadStream(fd, data, kFirstBlockBytes))
     CannotRead(path, "it could not be read (" + std::string(std::strerror(errno)) + ").");
   if (data.isEmpty()) CannotRead(path, "nothing came from it.");
-  const PictureFileFormat format = SniffPictureFileFormat(BytesOf(data));
-  if (format == PictureFileFormat::Unknown) CannotRead(path, "it is not a BMP, JPG, TIF, GIF or PNG picture.");
-  const std::optional<DeclaredSize> early = DeclaredPictureSize(format, BytesOf(data));
-  if (early) RefuseTooLarge(path, *early, mostPixels);
-  const qint64 largest = early ? LargestFileFor(early->width, early->height)
-                               : LargestFileFor(kLargestPictureSide, kLargestPictureSide);
-  if (!ReadStream(fd, data, largest + 1))
+  const FirstBlock first = JudgeFirstBlock(data, path, mostPixels);
+  if (!ReadStream(fd, data, first.largest + 1))
     CannotRead(path, "it could not be read to its end (" + std::string(std::strerror(errno)) + ").");
-  if (data.size() > largest)
-    CannotRead(path, "more bytes came from it than a picture " +
-                         std::string(early ? "of the size it declares" : "this program reads") + " can need.");
+  if (data.size() > first.largest) CannotRead(path, "more bytes came from it than " + first.needs + " can need.");
   return data;
 }
 
@@ -230,15 +238,9 @@ QByteArray ReadPictureFile(const std::string& path, int64_t mostPixels) {
   const qint64 size = file.size();
   if (size == 0) CannotRead(path, "the file is empty.");
   QByteArray data = file.read(std::min(size, kFirstBlockBytes));
-  const PictureFileFormat format = SniffPictureFileFormat(BytesOf(data));
-  if (format == PictureFileFormat::Unknown) CannotRead(path, "it is not a BMP, JPG, TIF, GIF or PNG picture.");
-  const std::optional<DeclaredSize> early = DeclaredPictureSize(format, BytesOf(data));
-  if (early) RefuseTooLarge(path, *early, mostPixels);
-  const qint64 largest = early ? LargestFileFor(early->width, early->height)
-                               : LargestFileFor(kLargestPictureSide, kLargestPictureSide);
-  if (size > largest)
-    CannotRead(path, "the file holds " + std::to_string(size) + " bytes, more than a picture " +
-                         (early ? "of the size it declares" : "this program reads") + " can need.");
+  const FirstBlock first = JudgeFirstBlock(data, path, mostPixels);
+  if (size > first.largest)
+    CannotRead(path, "the file holds " + std::to_string(size) + " bytes, more than " + first.needs + " can need.");
   ReadTheRest(file, data, size, path);
   return data;
 }

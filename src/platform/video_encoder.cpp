@@ -163,15 +163,10 @@ VideoEncoder::~VideoEncoder() {
 }
 
 void VideoEncoder::Stop() {
+  if (pid_ > 0) ::kill(pid_, SIGKILL);
+  if (pid_ > 0) Wait();
   if (input_ >= 0) ::close(input_);
   input_ = -1;
-  if (pid_ > 0) {
-    ::kill(pid_, SIGKILL);
-    int status = 0;
-    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-    }
-  }
-  pid_ = -1;
 }
 
 std::string VideoEncoder::Errors() {
@@ -215,29 +210,31 @@ void VideoEncoder::Add(const Picture& frame) {
   }
   ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
   if (!written) {
-    ::close(input_);
-    input_ = -1;
-    int status = 0;
-    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-    }
-    pid_ = -1;
-    const std::string said = Errors();
-    Failed("the video encoder stopped" + (said.empty() ? std::string() : " (ffmpeg: " + said + ")"));
+    Wait();
+    Failed("the video encoder stopped" + Said());
   }
 }
 
-void VideoEncoder::Finish() {
+int VideoEncoder::Wait() {
   ::close(input_);
   input_ = -1;
   int status = 0;
   while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
   }
   pid_ = -1;
+  return status;
+}
+
+std::string VideoEncoder::Said() {
+  const std::string said = Errors();
+  return said.empty() ? std::string() : " (ffmpeg: " + said + ")";
+}
+
+void VideoEncoder::Finish() {
+  const int status = Wait();
   // It speaks only of errors, and one it met writing the end of the file (a full disk)
   // leaves its exit status 0: either means the file is not whole.
-  const std::string said = Errors();
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !said.empty())
-    Failed("the video encoder failed" + (said.empty() ? std::string() : " (ffmpeg: " + said + ")"));
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !Errors().empty()) Failed("the video encoder failed" + Said());
   out_.Finish();
 }
 

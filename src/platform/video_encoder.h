@@ -24,7 +24,7 @@
 // --quality keeps one meaning: 0 the smallest file, 100 the best the format does; by
 // default 75, a file a person would post. MP4's constant-rate factor runs from 51 at 0
 // to 12 at 100 (22 at 75), WebM's from 63 to 15 (27 at 75), and GIF's colours a frame
-// from 2 to 256 (192 at 75).
+// from 2 to 256 (193 at 75).
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -86,7 +86,9 @@ class VideoEncoder {
 
  private:
   [[noreturn]] void Failed(const std::string& what);
-  std::string Errors();
+  std::string Errors();    // ffmpeg's last line on its standard error
+  std::string Said();      // the same, as " (ffmpeg: ...)" to follow a message
+  int Wait();              // ends its input and waits for it: its wait status
   void Stop();
 
   VideoSettings settings_;

@@ -23,7 +23,11 @@ void StagedFiles::Add(std::unique_ptr<OutputFile> file) {
 void StagedFiles::MakeFolder(const std::string& path) {
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) return;
-  if (!std::filesystem::create_directory(path, ec) || ec)
+  const bool made = std::filesystem::create_directory(path, ec);
+  // Several runs may share out one loop's frames and start together: another may have
+  // made the folder since the look above, and then it is theirs.
+  if (!made && !ec && std::filesystem::is_directory(path, ec)) return;
+  if (!made || ec)
     throw RunTimeError("The folder \"" + path + "\" cannot be made (" +
                        (ec ? ec.message() : std::string("it exists and is not a folder")) + ").");
   madeFolders_.push_back(path);

@@ -22,7 +22,8 @@ constexpr const char* kHelp =
     "\n"
     "It works in the folder it is started in, the start folder: it reads TileGrid.bmp and\n"
     "HelpTxt.txt there, takes tiles from Tiles/ and writes pictures into Output/. The\n"
-    "launcher marvane-start prepares that folder and starts the program in it.\n"
+    "launcher marvane-start prepares that folder and starts the program in it; the\n"
+    "headless renderer marvane-render makes the same pictures without a window.\n"
     "\n"
     "Options:\n"
     "  -h, --help       Print this help and exit\n"
@@ -32,11 +33,7 @@ constexpr const char* kHelp =
     "\n"
     "Files:\n"
     "  ~/.config/Tesklet.INI  The settings, written when the console closes (in\n"
-    "                         $XDG_CONFIG_HOME instead, when that is set)\n"
-    "\n"
-    "See also:\n"
-    "  marvane-start(1) prepares the start folder; marvane-render(1) makes the same\n"
-    "  pictures without a window.\n";
+    "                         $XDG_CONFIG_HOME instead, when that is set)\n";
 
 }  // namespace
 

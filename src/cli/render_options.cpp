@@ -10,6 +10,7 @@
 
 #include "run/loop.h"
 #include "util/numbers.h"
+#include "version.h"
 
 namespace marvane {
 
@@ -233,6 +234,8 @@ ParsedCommandLine ParseRenderCommandLine(int argc, const char* const* argv, std:
       "console's ranges. Exit status: 0 done, 1 bad input (a value out of range, a tile that "
       "cannot be read or is not 10 to 300 pixels a side, an output that cannot be written), 2 "
       "bad usage. On any error no file is written.");
+  app.set_version_flag("--version", std::string(kRenderProgramName) + " " + kMarvaneVersion,
+                       "Print the version and exit");
 
   RenderOptions o;
   std::string settings, pieces, radius, fade, rotate, cline, specStart, lighten, lightStart,

@@ -1,11 +1,14 @@
 // marvane-make-art: draws the pictures the program ships, at build time.
 //   marvane-make-art tile OUT            the default tile (BMP, or PNG by its name)
 //   marvane-make-art splash SAMPLE OUT   the splash picture, from a picture the renderer made
-//   marvane-make-art icon SAMPLE OUT     the desktop icon (PNG with a transparent ground)
+//   marvane-make-art icon SAMPLE OUT [SIDE]
+//                                        the desktop icon (PNG with a transparent ground),
+//                                        SIDE pixels a side (default 256)
 #include <QGuiApplication>
 #include <QSaveFile>
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <stdexcept>
 #include <string>
@@ -17,6 +20,7 @@
 namespace {
 
 constexpr int kIconSide = 256;
+constexpr int kIconSideLimit = 1024;
 
 void SaveIcon(const QImage& icon, const std::string& path) {
   QSaveFile file(QString::fromStdString(path));
@@ -41,14 +45,18 @@ int main(int argc, char** argv) {
       SavePictureFile(MakeSplashPicture(LoadPictureFile(argv[2], 0)), argv[3]);
       return 0;
     }
-    if (what == "icon" && argc == 4) {
-      SaveIcon(MakeIconImage(LoadPictureFile(argv[2], 0), kIconSide), argv[3]);
+    if (what == "icon" && (argc == 4 || argc == 5)) {
+      // Each size is drawn from the sample itself, not scaled from another size, so the
+      // rim stays sharp at 16 pixels.
+      const int side = argc == 5 ? std::atoi(argv[4]) : kIconSide;
+      if (side < 16 || side > kIconSideLimit) throw std::runtime_error("the icon side must be 16 to 1024");
+      SaveIcon(MakeIconImage(LoadPictureFile(argv[2], 0), side), argv[3]);
       return 0;
     }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "marvane-make-art: %s\n", e.what());
     return 1;
   }
-  std::fprintf(stderr, "usage: marvane-make-art tile OUT | splash SAMPLE OUT | icon SAMPLE OUT\n");
+  std::fprintf(stderr, "usage: marvane-make-art tile OUT | splash SAMPLE OUT | icon SAMPLE OUT [SIDE]\n");
   return 2;
 }

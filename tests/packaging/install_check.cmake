@@ -1,5 +1,6 @@
 # Installs the build into a scratch prefix and checks the result:
-#   cmake -DBUILD_DIR=... -DPREFIX=... -DEXPECTED=a;b;... [-DDESKTOP_FILE_VALIDATE=...] -P install_check.cmake
+#   cmake -DBUILD_DIR=... -DPREFIX=... -DEXPECTED=a;b;... [-DDESKTOP_FILE_VALIDATE=...]
+#         [-DAPPSTREAMCLI=...] -P install_check.cmake
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
                 RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
@@ -28,6 +29,15 @@ if(DESKTOP_FILE_VALIDATE)
                   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
   if(NOT status EQUAL 0 OR out MATCHES "error|warning")
     message(FATAL_ERROR "the installed desktop entry is not valid: ${out}")
+  endif()
+endif()
+
+# The AppStream metadata, with the desktop entry and icon it points to.
+if(APPSTREAMCLI)
+  execute_process(COMMAND ${APPSTREAMCLI} validate-tree --no-net ${PREFIX}
+                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "appstreamcli validate-tree: ${out}")
   endif()
 endif()
 

@@ -29,6 +29,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-image-formats-plugins")
+# Loops as MP4, WebM and GIF are made by the ffmpeg program, which is run, not linked.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ffmpeg")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # Only the package goes into the build folder; cpack's scratch tree stays in _CPack_Packages.
 set(CPACK_OUTPUT_FILE_PREFIX ${PROJECT_BINARY_DIR})

@@ -23,7 +23,7 @@ around a centre: every piece a curved square, recoloured along a spectrum of
 The desktop program sets the spiral up in a console of sliders and shows a
 quick preview before it draws the final picture. The headless renderer
 marvane-render makes the same pictures, byte for byte, from the command line
-on every core, and also makes looping WebP animations.")
+on every core, and also makes seamless loops as WebP, MP4, WebM or GIF.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -16,6 +16,7 @@
 #include "console/console_model.h"
 #include "console/settings.h"
 #include "engine/geometry.h"
+#include "run/loop.h"
 
 namespace marvane {
 
@@ -25,16 +26,6 @@ namespace marvane {
 // The largest board side: the largest picture side our picture files take.
 inline constexpr int32_t kLargestBoardSide = 16384;
 inline constexpr int32_t kMostThreads = 1024;
-
-// The most frames of a loop. A loop shows one ring's zoom or one turn of the spectrum:
-// 3600 frames are two and a half minutes of it at 24 frames a second, far slower than
-// anyone watches a loop, and already some 2.5 GB as a lossless WebP of the desktop's
-// board, near the 4 GB that one WebP file can hold. It also keeps frame numbers within
-// four digits.
-inline constexpr int32_t kMostFrames = 3600;
-inline constexpr int32_t kDefaultFrames = 48;
-inline constexpr int32_t kMostFps = 60;
-inline constexpr double kDefaultFps = 24;
 
 // The animation's values, checked: --frames 1 to kMostFrames, --fps 1 to kMostFps,
 // --quality 0 to 100, and --frame-range FIRST:END with 0 <= FIRST < END <= frames, or

@@ -20,6 +20,7 @@
 #include "gui/desktop.h"
 #include "gui/file_dialogs.h"
 #include "gui/focus_widgets.h"
+#include "gui/loop_dialog.h"
 #include "gui/picture_view.h"
 #include "gui/scale_bars.h"
 #include "platform/picture_files.h"
@@ -173,6 +174,8 @@ void ConsoleForm::BuildControls() {
   HelpMe->setObjectName("HelpMe");
   LivePreview = new QCheckBox("Live preview", this);
   LivePreview->setObjectName("LivePreview");
+  MakeLoop = new QPushButton("Make loop...", this);
+  MakeLoop->setObjectName("MakeLoop");
 }
 
 void ConsoleForm::LayOut() {
@@ -235,6 +238,8 @@ void ConsoleForm::LayOut() {
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(CreateFinal);
   buttons->addStretch(1);
+  buttons->addWidget(MakeLoop);
+  buttons->addSpacing(8);
   buttons->addWidget(LivePreview);
   buttons->addSpacing(8);
   buttons->addWidget(HelpMe);
@@ -284,6 +289,7 @@ void ConsoleForm::BindToModel() {
   connect(ChangeSaveFile, &QPushButton::clicked, this, &ConsoleForm::ChangeSaveFile_Click);
   connect(CreateFinal, &QPushButton::clicked, this, &ConsoleForm::CreateFinal_Click);
   connect(HelpMe, &QPushButton::clicked, this, &ConsoleForm::HelpMe_Click);
+  connect(MakeLoop, &QPushButton::clicked, this, &ConsoleForm::MakeLoop_Click);
   connect(NumPieces, &FieldEdit::LostFocus, this, &ConsoleForm::NumPieces_LostFocus);
   connect(SmallestRadius, &FieldEdit::LostFocus, this, &ConsoleForm::SmallestRadius_LostFocus);
   connect(FadeWidth, &FieldEdit::LostFocus, this, &ConsoleForm::FadeWidth_LostFocus);
@@ -314,6 +320,8 @@ void ConsoleForm::ShowModel() {
   for (int i = 0; i < 4; ++i) FillInQuadrant[i]->setChecked(c.FillInQuadrant[i]);
   for (int i = 0; i < 2; ++i) OutputOption[i]->setChecked(c.OutputOption[i]);
   LivePreview->setChecked(c.LivePreview);
+  // One loop at a time: its progress window says how far it is.
+  MakeLoop->setEnabled(!desktop_.Loop());
 }
 
 void ConsoleForm::ShowPictures() {
@@ -421,6 +429,22 @@ void ConsoleForm::CreateFinal_Click() {
 
 void ConsoleForm::HelpMe_Click() {
   WithErrorTrap(desktop_.GetUi(), "HelpMe_Click", [&] { desktop_.ShowHelp(); });
+}
+
+void ConsoleForm::MakeLoop_Click() {
+  WithErrorTrap(desktop_.GetUi(), "MakeLoop_Click", [&] {
+    const AppState& s = desktop_.State();
+    const Picture& frame = s.console.OutputOption[kSmallImageOnlyOption] ? s.Thumbnail : s.FinalImage;
+    const QString size = QString("%1 x %2 pixels (%3)")
+                             .arg(frame.Width())
+                             .arg(frame.Height())
+                             .arg(s.console.OutputOption[kSmallImageOnlyOption] ? kOutputOptionCaptions[0]
+                                                                                : kOutputOptionCaptions[1]);
+    LoopDialog dialog(desktop_.GetUi(), desktop_.Dialogs(), desktop_.LastLoopChoice(), size, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    desktop_.LastLoopChoice() = dialog.Choice();
+    desktop_.StartLoop(dialog.Choice());
+  });
 }
 
 void ConsoleForm::closeEvent(QCloseEvent* event) {

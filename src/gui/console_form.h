@@ -51,6 +51,7 @@ class ConsoleForm : public QWidget {
   void FadeWidth_LostFocus();
   void Turn45_LostFocus();
   void HelpMe_Click();
+  void MakeLoop_Click();
 
  protected:
   // Form_Unload: the tile grid and the settings are saved, and the program ends.
@@ -102,6 +103,7 @@ class ConsoleForm : public QWidget {
   QPushButton* CreateFinal;
   QPushButton* HelpMe;
   QCheckBox* LivePreview;
+  QPushButton* MakeLoop;
 };
 
 }  // namespace marvane

@@ -7,6 +7,7 @@
 
 #include "gui/console_form.h"
 #include "gui/help_form.h"
+#include "gui/loop_job.h"
 #include "gui/preview_form.h"
 #include "gui/progress_form.h"
 #include "gui/splash.h"
@@ -23,6 +24,8 @@ Desktop::Desktop(Ui& ui, FileDialogs& dialogs)
       programEnd_([] { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); }) {}
 
 Desktop::~Desktop() {
+  // A loop still being made stops here, and writes nothing.
+  delete loop_;
   delete preview_;
   delete help_;
   delete splash_;
@@ -152,6 +155,32 @@ void Desktop::SetLivePreview(bool on) {
   preview_->raise();
   if (consoleActive) console_->activateWindow();
   preview_->Request();
+}
+
+void Desktop::StartLoop(const LoopChoice& choice) {
+  if (loop_) return;
+  LoopSpec spec;
+  spec.mode = choice.mode;
+  spec.frames = choice.frames;
+  spec.fps = choice.fps;
+  spec.output = choice.file;
+  loop_ = new LoopJob(ui_, MakeDesktopLoopRequest(state_, spec));
+  connect(loop_, &LoopJob::Finished, this, [this] {
+    if (loop_) loop_->deleteLater();
+    loop_ = nullptr;
+    ConsoleChanged();
+  });
+  ConsoleChanged();
+}
+
+LoopJob* Desktop::Loop() const { return loop_; }
+
+LoopChoice& Desktop::LastLoopChoice() {
+  if (!loopChoice_) {
+    loopChoice_.emplace();
+    loopChoice_->file = state_.settings.StartFolder + "/Output/Loop.webp";
+  }
+  return *loopChoice_;
 }
 
 void Desktop::PreviewValuesChanged() {

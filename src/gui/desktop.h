@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "gui/loop_dialog.h"
 #include "run/app_state.h"
 #include "run/job_host.h"
 #include "run/pipeline.h"
@@ -23,6 +24,7 @@ namespace marvane {
 class ConsoleForm;
 class FileDialogs;
 class HelpForm;
+class LoopJob;
 class PreviewForm;
 class ProgressForm;
 class Splash;
@@ -79,6 +81,13 @@ class Desktop : public QObject, public JobHost, public StartUpHost {
   // The preview window while it has been created, else null.
   PreviewForm* Preview() const;
 
+  // "Make loop...": the loop of the console's values now, made on a thread of its own
+  // while the console stays in use. StartLoop starts it; Loop is the loop being made,
+  // else null. The dialog starts from the choice it last took.
+  void StartLoop(const LoopChoice& choice);
+  LoopJob* Loop() const;
+  LoopChoice& LastLoopChoice();
+
   // The end of the program, once the console has closed. The desktop program quits the
   // event loop; tests put a recorder in its place.
   void SetProgramEnd(std::function<void()> end) { programEnd_ = std::move(end); }
@@ -129,6 +138,8 @@ class Desktop : public QObject, public JobHost, public StartUpHost {
   QPointer<WorkSurfaceForm> finalImage_;
   QPointer<HelpForm> help_;
   QPointer<PreviewForm> preview_;
+  QPointer<LoopJob> loop_;
+  std::optional<LoopChoice> loopChoice_;
   QPointer<ProgressForm> progress_;
   QPointer<Splash> splash_;
   QEventLoop* modalLoop_ = nullptr;

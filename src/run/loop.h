@@ -34,6 +34,16 @@ namespace marvane {
 
 class RecordingUi;
 
+// The most frames of a loop. A loop shows one ring's zoom or one turn of the spectrum:
+// 3600 frames are two and a half minutes of it at 24 frames a second, far slower than
+// anyone watches a loop, and already some 2.5 GB as a lossless WebP of the desktop's
+// board, near the 4 GB that one WebP file can hold. It also keeps frame numbers within
+// four digits.
+inline constexpr int32_t kMostFrames = 3600;
+inline constexpr int32_t kDefaultFrames = 48;
+inline constexpr int32_t kMostFps = 60;
+inline constexpr double kDefaultFps = 24;
+
 enum class LoopMode { Zoom, Hue, Both };
 
 // What a loop's name asks for: a frame folder ends in "/", the rest go by their ending.
@@ -42,10 +52,10 @@ LoopOutput LoopOutputOf(const std::string& name);
 
 struct LoopSpec {
   LoopMode mode = LoopMode::Zoom;
-  int32_t frames = 48;
-  double fps = 24;
+  int32_t frames = kDefaultFrames;
+  double fps = kDefaultFps;
   std::optional<double> quality;  // 0 to 100; none: WebP lossless, video at its default
-  int32_t first = 0, end = 48;    // the frames to make: first to end - 1
+  int32_t first = 0, end = kDefaultFrames;  // the frames to make: first to end - 1
   std::string output;             // NAME.webp, NAME.mp4, NAME.webm, NAME.gif or FOLDER/
   std::optional<VideoFormat> format;  // a video whose name says no format (a pipe, /dev/stdout)
   bool small = false;             // frames of the small picture instead of the full-size one

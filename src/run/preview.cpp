@@ -1,6 +1,7 @@
 #include "run/preview.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 
@@ -70,10 +71,7 @@ PreviewRequest MakePreviewRequest(const AppState& s, std::shared_ptr<const Pictu
   return r;
 }
 
-std::optional<PreviewResult> PreviewRenderer::Render(const PreviewRequest& r, const std::function<bool()>& cancelled) {
-  // A state of the preview's own, set up as the desktop's is when "Create Final Image"
-  // is clicked with "Small image only" chosen; it writes no files.
-  AppState s;
+void SetUpSnapshotState(const PreviewRequest& r, bool large, AppState& s) {
   s.console = r.console;
   s.engine = r.engine;
   s.spectrum = ReadySpectrum();
@@ -85,6 +83,48 @@ std::optional<PreviewResult> PreviewRenderer::Render(const PreviewRequest& r, co
   s.SaveFinalPicture = false;
   const BoardConstants& b = s.engine.board;
   s.Thumbnail.Resize(ThumbnailSide(b.BoardWidth), ThumbnailSide(b.BoardHeight));
+  if (large) s.FinalImage.Resize(b.BoardWidth, b.BoardHeight);
+}
+
+bool BuildSnapshotGrid(AppState& s, Pipeline& pipeline, const RecordingUi& ui, const Picture& square, int32_t threads,
+                       const std::function<bool(double)>& progress) {
+  // From the squared tile on the third work surface (the stage only ever reads the
+  // tile's own square of it).
+  const BoardConstants& b = s.engine.board;
+  s.TileImage = square;
+  s.Workspace1.Resize(b.BoardWidth, b.BoardHeight);
+  s.Workspace3.Resize(std::min(b.BoardWidth, kMostTileSide), std::min(b.BoardHeight, kMostTileSide));
+  s.FinalRunActive = false;
+  s.JobState = kTileGridStage;
+  s.SliceCount = -1;
+  std::atomic<int64_t> done{0};
+  try {
+    pipeline.TileGridAtOnce([&](int64_t n, const std::function<void(int64_t, int64_t)>& work) {
+      ForEachRange(threads, n, [&](int64_t first, int64_t end) {
+        if (!progress(static_cast<double>(done) / static_cast<double>(std::max<int64_t>(n, 1)))) throw Cancelled{};
+        work(first, end);
+        done += end - first;
+      });
+    });
+  } catch (const Cancelled&) {
+    return false;
+  }
+  s.settings.NeedToRedrawGrid = false;
+  return ui.Messages().empty();
+}
+
+int32_t PrepareSnapshotFinal(AppState& s, Ui& ui) {
+  s.engine.EngineNumPieces = RoundToLong(LeadingNumber(s.console.NumPieces));
+  SetSpiralGeometry(s.engine);
+  SetGridLayout(s);
+  return PrepareFinalImage(s, ui);
+}
+
+std::optional<PreviewResult> PreviewRenderer::Render(const PreviewRequest& r, const std::function<bool()>& cancelled) {
+  // A state of the preview's own, set up as the desktop's is when "Create Final Image"
+  // is clicked with "Small image only" chosen; it writes no files.
+  AppState s;
+  SetUpSnapshotState(r, false, s);
 
   RecordingUi ui;
   HeadlessHost host;
@@ -109,22 +149,9 @@ std::optional<PreviewResult> PreviewRenderer::Render(const PreviewRequest& r, co
       const GridKey key{RoundToLong(LeadingNumber(r.console.NumPieces)), r.console.Turn45ListIndex,
                         r.engine.TileColor.Value, r.square};
       if (builtFor_ != key) {
-        // The tile-grid stage as the desktop's job runs it, all at once: from the squared
-        // tile on the third work surface (it only ever reads the tile's own square).
         builtFor_.reset();
-        s.TileImage = *r.square;
-        s.Workspace1.Resize(b.BoardWidth, b.BoardHeight);
-        s.Workspace3.Resize(std::min(b.BoardWidth, kMostTileSide), std::min(b.BoardHeight, kMostTileSide));
-        s.FinalRunActive = false;
-        s.JobState = kTileGridStage;
-        s.SliceCount = -1;
-        pipeline.TileGridAtOnce([this, &cancelled](int64_t n, const std::function<void(int64_t, int64_t)>& work) {
-          ForEachRange(threads_, n, [&](int64_t first, int64_t end) {
-            if (cancelled()) throw Cancelled{};
-            work(first, end);
-          });
-        });
-        if (auto message = failed()) return message;
+        if (!BuildSnapshotGrid(s, pipeline, ui, *r.square, threads_, [&cancelled](double) { return !cancelled(); }))
+          return failed();
         built_ = std::move(s.Workspace1);
         builtFor_ = key;
         result.gridBuilt = true;
@@ -137,10 +164,7 @@ std::optional<PreviewResult> PreviewRenderer::Render(const PreviewRequest& r, co
     // "Create Final Image": the engine's values from the console, the colours, the
     // spiral and the grid's layout for the number of parts.
     where = "CreateFinal_Click";
-    s.engine.EngineNumPieces = RoundToLong(LeadingNumber(s.console.NumPieces));
-    SetSpiralGeometry(s.engine);
-    SetGridLayout(s);
-    if (PrepareFinalImage(s, ui) != kFinalImageStage) return std::nullopt;
+    if (PrepareSnapshotFinal(s, ui) != kFinalImageStage) return std::nullopt;
     if (auto message = failed()) return message;
     where = "Kick_Timer";
     ParallelFinalOptions options;
@@ -148,8 +172,6 @@ std::optional<PreviewResult> PreviewRenderer::Render(const PreviewRequest& r, co
     options.progressIntervalMs = 2;
     options.progress = [&cancelled](double) { return !cancelled(); };
     if (!RunFinalStageParallel(s, ui, options)) return std::nullopt;
-  } catch (const Cancelled&) {
-    return std::nullopt;
   } catch (const RunTimeError& e) {
     result.message = std::string(where) + ": " + e.what();
     return result;

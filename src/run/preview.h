@@ -26,6 +26,10 @@
 
 namespace marvane {
 
+class Pipeline;
+class RecordingUi;
+class Ui;
+
 // Everything one preview is made from. Plain values, and the two pictures it shares
 // with earlier requests, which nobody changes once made.
 struct PreviewRequest {
@@ -56,6 +60,26 @@ struct PreviewResult {
   std::string message;
   bool gridBuilt = false;  // this preview had to build its tile grid
 };
+
+// What the preview and the desktop's loop share, each on a state of its own:
+
+// Sets `s` up from `r` as the desktop's state is before "Create Final Image" is clicked,
+// writing no files: the console, the engine's values, the spectrum, the tile's measures
+// and the small picture; the full-size picture too when `large`.
+void SetUpSnapshotState(const PreviewRequest& r, bool large, AppState& s);
+
+// The tile-grid stage as the desktop's job runs it, all at once on `threads` threads (0:
+// one per core): from `square`, the squared tile, into s.Workspace1. `progress` is
+// called with the fraction done, from any of the threads; false stops the building.
+// Returns false when it was stopped or when the stage showed an error on `ui`, the
+// pipeline's.
+bool BuildSnapshotGrid(AppState& s, Pipeline& pipeline, const RecordingUi& ui, const Picture& square, int32_t threads,
+                       const std::function<bool(double)>& progress);
+
+// "Create Final Image" on a snapshot's state with its grid in place: the engine's number
+// of parts, the spiral and the grid's layout, then PrepareFinalImage, whose job it
+// returns (3 with the grid in place). Errors go to the caller.
+int32_t PrepareSnapshotFinal(AppState& s, Ui& ui);
 
 // Makes previews one after the other (not from two threads at once), keeping the last
 // grid it built.

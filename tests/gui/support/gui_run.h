@@ -103,6 +103,7 @@ class GuiTest : public QObject {
   void TheFinalPictureIsTheRenderersAndTheNextStartKeepsItsValues();
   void TheFinalImageWindowShowsTheWholePicture();
   void TheLivePreviewFollowsTheConsoleWithTheSmallPicturesBytes();
+  void TheLoopDialogMakesTheRenderersWebPAndCancelWritesNothing();
 };
 
 }  // namespace marvane::guitest

@@ -24,8 +24,8 @@ expect() {
   got="$(complete_line "$@")"
   [[ "$got" == "$want" ]] || { echo "completing '$*' offered '$got', not '$want'" >&2; exit 1; }
 }
-expect "--fade-width --fps --frame-range --frames " --f
-expect "--seed --sequential --settings --small --smallest-radius --spectrum-shift " --s
+expect "--fade-width --format --fps --frame-range --frames " --f
+expect "--seed --sequential --settings --shard --small --smallest-radius --spectrum-shift " --s
 expect "-45 0 45 " --seed 1 --rotate ""
 expect "hue " --animate h
 expect "frames other.png tile.bmp " --tile ""

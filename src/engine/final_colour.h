@@ -5,8 +5,8 @@
 // full-size picture and the thumbnail.
 //
 // FinalPixelKernel holds that arithmetic once for every path that draws the picture:
-// the desktop's ticks make one for each pixel they draw, the renderer's fast path one
-// for each thread. What depends on the distance from the centre alone (the ring
+// the desktop's ticks make one for each tick, the renderer's fast path, the preview and
+// the loop's frames one for each thread. What depends on the distance from the centre alone (the ring
 // coordinate, the sample's footprint, the radial fraction, the fade) is split off as a
 // Ring, so that a caller may share it between the pixels at (+-dx, +-dy), which lie at
 // exactly the same distance.

@@ -1,7 +1,8 @@
 #pragma once
 // The application state: every value that the windows and the computations share for
 // the whole run, in one struct that is passed to whoever needs it. Everything starts at
-// 0, false or empty.
+// 0, false or empty, but the two switches of the files the pipeline writes on its own,
+// which start on.
 #include <cstdint>
 #include <optional>
 

@@ -7,9 +7,10 @@
 // not change during the stage (the tile grid, the spiral, the colours, SpecStart), so
 // the colours can be computed in any order, each pixel once, by any thread. What does
 // depend on order is the thumbnail, where up to sixteen board pixels land on one pixel
-// and the last one drawn stays; so the drawing itself is replayed on one thread in the
-// scan order of the sequential stage (x from CenterX, y fastest, quadrants 3, 0, 2, 1,
-// only those ticked), writing the precomputed colours. A pixel the scan visits twice
+// and the last one drawn stays; so the drawing itself is replayed in the scan order of
+// the sequential stage (x from CenterX, y fastest, quadrants 3, 0, 2, 1, only those
+// ticked), writing the precomputed colours: each thumbnail column on its own, so the
+// columns share out over every core. A pixel the scan visits twice
 // (the quadrants overlap by a column or row on some odd boards) gets the same colour
 // both times.
 #include <cstdint>

@@ -313,7 +313,7 @@ void Render(const RenderOptions& o, std::ostream& err, bool terminal) {
 
   // "Create Final Image".
   const Clock::time_point finalStart = Clock::now();
-  const int32_t used = threads > 0 ? threads : AvailableCores();
+  const int32_t used = ThreadsToUse(threads);
   if (o.sequential) {
     watch.Begin();
     CreateFinalClick(pipeline, s, ui);

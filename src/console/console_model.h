@@ -27,8 +27,14 @@ inline constexpr std::array<const char*, 3> kTurn45Items = {"Rotate -45°", "No 
 inline constexpr int32_t kNoListIndex = -1;
 
 // The quadrant check boxes, by index.
+enum Quadrant : int { kUpperRight = 0, kUpperLeft = 1, kLowerLeft = 2, kLowerRight = 3 };
 inline constexpr std::array<const char*, 4> kFillInQuadrantCaptions = {
     "Upper Right", "Upper Left", "Lower Left", "Lower Right"};
+// The order in which the final-image scan draws the quadrants at each of its positions.
+inline constexpr std::array<Quadrant, 4> kQuadrantScanOrder = {kLowerRight, kUpperRight, kLowerLeft, kUpperLeft};
+inline constexpr bool IsRightQuadrant(Quadrant q) { return q == kUpperRight || q == kLowerRight; }
+inline constexpr bool IsLowerQuadrant(Quadrant q) { return q == kLowerLeft || q == kLowerRight; }
+
 // The output option buttons, by index.
 inline constexpr int kSmallImageOnlyOption = 0;
 inline constexpr int kBothLargeAndSmallOption = 1;

@@ -2,22 +2,16 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <exception>
-#include <mutex>
-#include <thread>
+#include <memory>
 #include <vector>
 
 #include "engine/final_colour.h"
 #include "platform/ui.h"
+#include "run/thread_runner.h"
 
 namespace marvane {
 
 namespace {
-
-// The quadrants in the order the sequential scan draws them at each position.
-constexpr int kQuadrantOrder[4] = {3, 0, 2, 1};
 
 // A colour no pixel can have: packed colours lie in 0..0xFFFFFF.
 constexpr int32_t kNotDrawn = -1;
@@ -28,13 +22,21 @@ constexpr int32_t kNotDrawn = -1;
 // costs nothing.
 constexpr int32_t kRowsPerBand = 4;
 
-// Which board columns and rows the scan visits: the scan positions of the lower right
-// quarter, from the centre to the last column or row in strides of `divisor`, stand
-// for themselves (right, lower) and for the position one centre-distance back (left,
-// upper).
+// Which board pixels the scan visits: the scan positions of the lower right quarter,
+// from the centre to the last column or row in strides of `divisor`, stand for
+// themselves (right, lower) and for the position one centre-distance back (left, upper).
 struct ScanLines {
+  bool any = false;                  // false: the board has no scan positions
   std::vector<uint8_t> right, left;  // by column: visited as a right or a left quadrant
   std::vector<uint8_t> lower, upper; // by row
+  std::array<bool, 4> ticked{};
+
+  bool Visited(int32_t x, int32_t y) const {
+    const size_t xi = static_cast<size_t>(x), yi = static_cast<size_t>(y);
+    return (right[xi] && ((ticked[kLowerRight] && lower[yi]) || (ticked[kUpperRight] && upper[yi]))) ||
+           (left[xi] && ((ticked[kLowerLeft] && lower[yi]) || (ticked[kUpperLeft] && upper[yi])));
+  }
+  bool RowVisited(int32_t y) const { return lower[static_cast<size_t>(y)] || upper[static_cast<size_t>(y)]; }
 };
 
 void MarkLines(int32_t centre, int32_t last, int32_t divisor, std::vector<uint8_t>& near,
@@ -48,88 +50,128 @@ void MarkLines(int32_t centre, int32_t last, int32_t divisor, std::vector<uint8_
   }
 }
 
-}  // namespace
-
-int32_t AvailableCores() {
-  const unsigned n = std::thread::hardware_concurrency();
-  return n == 0 ? 1 : static_cast<int32_t>(n);
+// Step 1: mark what the scan visits. A stride below 1 would never end the sequential
+// scan either; a board with no pixels or a centre outside it has no scan positions.
+ScanLines MarkScan(const BoardConstants& b, int32_t divisor, const std::array<bool, 4>& ticked) {
+  ScanLines lines;
+  lines.ticked = ticked;
+  lines.any = divisor >= 1 && b.BoardWidth > 0 && b.BoardHeight > 0 && b.CenterX >= 0 && b.CenterY >= 0 &&
+              b.CenterX <= b.BoardRight && b.CenterY <= b.BoardBottom;
+  if (!lines.any) return lines;
+  MarkLines(b.CenterX, b.BoardRight, divisor, lines.right, lines.left);
+  MarkLines(b.CenterY, b.BoardBottom, divisor, lines.lower, lines.upper);
+  return lines;
 }
 
-namespace {
-
-// Calls work(first, end) over pieces of `piece` items of 0..n-1 on `count` threads. With
-// no watch the calling thread is one of them; with one it works no piece and calls
-// watch() whenever a piece is done, at least every `watchIntervalMs`, and once after the
-// last. The first exception stops the others at their next piece and is raised again.
-void RunPieces(int32_t count, int64_t n, int64_t piece, const std::function<void(int64_t, int64_t)>& work,
-               const std::function<void()>& watch, int32_t watchIntervalMs) {
-  std::atomic<int64_t> next{0};
-  std::atomic<bool> stop{false};
-  std::mutex mutex;
-  std::condition_variable changed;
-  std::exception_ptr firstError;
-  auto run = [&] {
-    try {
-      for (int64_t first; !stop.load(std::memory_order_relaxed) &&
-                          (first = next.fetch_add(piece, std::memory_order_relaxed)) < n;) {
-        work(first, std::min(n, first + piece));
-        if (watch) changed.notify_all();
+// The visited pixels of the rows cy + ay and cy - ay (one row when ay is 0), coloured
+// into `target`: each (dx, dy) works out its ring once for the four pixels (+-dx, +-dy),
+// which lie at exactly the same distance.
+void ColourRowPair(FinalPixelKernel& kernel, const BoardConstants& b, const ScanLines& lines, int32_t ay,
+                   int32_t* target) {
+  const int32_t cx = b.CenterX, cy = b.CenterY;
+  const int32_t reachX = std::max(cx, b.BoardRight - cx);
+  const int32_t across[2] = {cy + ay, cy - ay};
+  int32_t rows[2];
+  int rowCount = 0;
+  for (int i = 0; i < (ay == 0 ? 1 : 2); ++i)
+    if (across[i] >= 0 && across[i] <= b.BoardBottom && lines.RowVisited(across[i])) rows[rowCount++] = across[i];
+  if (rowCount == 0) return;
+  const size_t width = static_cast<size_t>(b.BoardWidth);
+  for (int32_t ax = 0; ax <= reachX; ++ax) {
+    const int32_t columns[2] = {cx + ax, cx - ax};
+    bool ringMade = false;
+    FinalPixelKernel::Ring ring;
+    for (int j = 0; j < (ax == 0 ? 1 : 2); ++j) {
+      const int32_t x = columns[j];
+      if (x < 0 || x > b.BoardRight) continue;
+      for (int i = 0; i < rowCount; ++i) {
+        const int32_t y = rows[i];
+        if (!lines.Visited(x, y)) continue;
+        const float dx = kernel.Dx(x), dy = kernel.Dy(y);
+        if (!ringMade) {
+          ring = kernel.RingOf(dx, dy);
+          ringMade = true;
+        }
+        if (ring.drawn) target[static_cast<size_t>(y) * width + static_cast<size_t>(x)] = kernel.ScanColour(ring, dx, dy);
       }
-    } catch (...) {
-      std::lock_guard lock(mutex);
-      if (!firstError) firstError = std::current_exception();
-      stop = true;
-    }
-  };
-  const int32_t helperCount = watch ? count : count - 1;
-  int32_t running = helperCount;  // helpers not yet done, under `mutex`
-  {
-    std::vector<std::jthread> helpers;
-    try {
-      for (int32_t i = 0; i < helperCount; ++i)
-        helpers.emplace_back([&] {
-          run();
-          std::lock_guard lock(mutex);
-          --running;
-          changed.notify_all();
-        });
-    } catch (...) {
-      stop = true;  // those started stop at their next piece and are joined on the way out
-      throw;
-    }
-    if (watch) {
-      std::unique_lock lock(mutex);
-      while (running > 0) {
-        changed.wait_for(lock, std::chrono::milliseconds(watchIntervalMs));
-        lock.unlock();
-        watch();
-        lock.lock();
-      }
-    } else {
-      run();  // this thread takes pieces too
     }
   }
-  if (firstError) std::rethrow_exception(firstError);
 }
 
-int32_t ThreadsFor(int32_t threads, int64_t n) {
-  return static_cast<int32_t>(std::min<int64_t>(threads > 0 ? threads : AvailableCores(), n));
+// Step 2: every visited pixel's colour, each by one thread, in bands of row distances
+// from the centre; each thread has a kernel of its own. False when `progress` stopped it.
+bool ComputeColours(const FinalStageInput& input, Ui& ui, const ParallelFinalOptions& options,
+                    const ScanLines& lines, int32_t* target) {
+  const BoardConstants& b = input.engine->board;
+  const int32_t reachY = std::max(b.CenterY, b.BoardBottom - b.CenterY);
+  const int32_t bands = reachY / kRowsPerBand + 1;
+  std::atomic<int32_t> bandsDone{0};
+  RunOptions run;
+  run.threads = options.threads;
+  run.piece = 1;
+  if (options.progress) {
+    run.watch = [&] { return options.progress(static_cast<double>(bandsDone.load()) / bands); };
+    run.watchIntervalMs = options.progressIntervalMs;
+  }
+  const bool finished = RunInPieces(bands, run, [&]() -> PieceWork {
+    auto kernel = std::make_shared<FinalPixelKernel>(ui, *input.grid, *input.engine, *input.spectrum,
+                                                     input.specStart, input.shift);
+    return [&, kernel](int64_t band, int64_t) {
+      const int32_t a0 = static_cast<int32_t>(band) * kRowsPerBand, a1 = std::min(reachY + 1, a0 + kRowsPerBand);
+      for (int32_t ay = a0; ay < a1; ++ay) ColourRowPair(*kernel, b, lines, ay, target);
+      bandsDone.fetch_add(1, std::memory_order_relaxed);
+    };
+  });
+  return finished && !(options.progress && !options.progress(1.0));
+}
+
+// Step 3a: the full-size picture takes every visited pixel's colour, in any order.
+void CopyColours(const std::vector<int32_t>& colours, int32_t threads, Picture& finalImage) {
+  const int32_t width = finalImage.Width();
+  ForEachRange(threads, finalImage.Height(), [&](int64_t first, int64_t end) {
+    for (int64_t y = first; y < end; ++y)
+      for (int32_t x = 0; x < width; ++x) {
+        const int32_t value = colours[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+        if (value != kNotDrawn) finalImage.PSet(x, static_cast<int32_t>(y), value);
+      }
+  });
+}
+
+// Step 3b: the thumbnail keeps the last write of each of its pixels in the sequential
+// scan's order, exactly as the ticks leave it. Each of its columns is replayed on its
+// own, from the scan positions whose pixels land in it, in the scan's order, so columns
+// can go to different threads.
+void ReplayThumbnail(const std::vector<int32_t>& colours, const BoardConstants& b, int32_t divisor,
+                     const std::array<bool, 4>& ticked, int32_t threads, Picture& thumbnail) {
+  const size_t width = static_cast<size_t>(b.BoardWidth);
+  ForEachRange(threads, ThumbnailCoordinate(b.BoardRight) + 1, [&](int64_t first, int64_t end) {
+    std::vector<int32_t> positions;
+    for (int32_t tx = static_cast<int32_t>(first); tx < end; ++tx) {
+      // The scan positions that draw in this column: as a right quadrant at x itself, as
+      // a left one at x + CenterX.
+      positions.clear();
+      for (int32_t x = 4 * tx; x < 4 * tx + 4 && x <= b.BoardRight; ++x) {
+        if (x >= b.CenterX && (x - b.CenterX) % divisor == 0) positions.push_back(x);
+        if (x + b.CenterX <= b.BoardRight && x % divisor == 0) positions.push_back(x + b.CenterX);
+      }
+      std::sort(positions.begin(), positions.end());
+      positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+      for (const int32_t at : positions) {
+        const bool right = ThumbnailCoordinate(at) == tx, left = ThumbnailCoordinate(at - b.CenterX) == tx;
+        for (int32_t scanY = b.CenterY; scanY <= b.BoardBottom; scanY += divisor)
+          for (const Quadrant q : kQuadrantScanOrder) {
+            if (!ticked[q] || !(IsRightQuadrant(q) ? right : left)) continue;
+            const int32_t x = IsRightQuadrant(q) ? at : at - b.CenterX;
+            const int32_t y = IsLowerQuadrant(q) ? scanY : scanY - b.CenterY;
+            const int32_t value = colours[static_cast<size_t>(y) * width + static_cast<size_t>(x)];
+            if (value != kNotDrawn) thumbnail.PSet(tx, ThumbnailCoordinate(y), value);
+          }
+      }
+    }
+  });
 }
 
 }  // namespace
-
-void ForEachRange(int32_t threads, int64_t n, const std::function<void(int64_t, int64_t)>& work) {
-  if (n <= 0) return;
-  const int32_t count = ThreadsFor(threads, n);
-  // Pieces small enough to share the work out evenly, large enough to cost nothing to take.
-  RunPieces(count, n, std::max<int64_t>(1, n / (int64_t{count} * 64)), work, {}, 0);
-}
-
-void ForEachItem(int32_t threads, int64_t n, const std::function<void(int64_t)>& work,
-                 const std::function<void()>& watch, int32_t watchIntervalMs) {
-  if (n <= 0) return;
-  RunPieces(ThreadsFor(threads, n), n, 1, [&work](int64_t k, int64_t) { work(k); }, watch, watchIntervalMs);
-}
 
 FinalStageInput FinalStageInputOf(const AppState& s) {
   FinalStageInput input;
@@ -146,181 +188,21 @@ FinalStageInput FinalStageInputOf(const AppState& s) {
 bool DrawFinalStage(const FinalStageInput& input, Ui& ui, const ParallelFinalOptions& options,
                     Picture& finalImage, Picture* thumbnail) {
   const BoardConstants& b = input.engine->board;
-  const int32_t width = b.BoardWidth, height = b.BoardHeight;
-  const int32_t divisor = input.divisor;
-  const std::array<bool, 4> ticked = input.ticked;
-  const int32_t specStart = input.specStart;
-  const bool full = divisor == 1;
+  const ScanLines lines = MarkScan(b, input.divisor, input.ticked);
+  if (!lines.any) return true;
   // With no thumbnail to replay, a full pass puts each colour straight into the picture.
-  const bool direct = full && thumbnail == nullptr && finalImage.Width() == width && finalImage.Height() == height;
-
-  // A stride below 1 would never end the sequential scan either; a board with no
-  // pixels or a centre outside it has no scan positions.
-  const bool anyScan = divisor >= 1 && width > 0 && height > 0 && b.CenterX >= 0 &&
-                       b.CenterY >= 0 && b.CenterX <= b.BoardRight && b.CenterY <= b.BoardBottom;
-
-  ScanLines lines;
+  const bool full = input.divisor == 1;
+  const bool direct =
+      full && thumbnail == nullptr && finalImage.Width() == b.BoardWidth && finalImage.Height() == b.BoardHeight;
   std::vector<int32_t> colours;
-  if (anyScan) {
-    MarkLines(b.CenterX, b.BoardRight, divisor, lines.right, lines.left);
-    MarkLines(b.CenterY, b.BoardBottom, divisor, lines.lower, lines.upper);
-    if (!direct) colours.assign(static_cast<size_t>(width) * static_cast<size_t>(height), kNotDrawn);
-  }
-  int32_t* const target = direct ? finalImage.Pixels().data() : colours.data();
-  const auto visited = [&](int32_t x, int32_t y) {
-    const size_t xi = static_cast<size_t>(x), yi = static_cast<size_t>(y);
-    return (lines.right[xi] && ((ticked[3] && lines.lower[yi]) || (ticked[0] && lines.upper[yi]))) ||
-           (lines.left[xi] && ((ticked[2] && lines.lower[yi]) || (ticked[1] && lines.upper[yi])));
-  };
-
-  // (1) and (2): every visited pixel's colour, each by one thread. The work goes by
-  // distance from the centre row: a band holds the rows dy and -dy for a few dy, and
-  // each (dx, dy) in them works out its ring once for the four pixels (+-dx, +-dy).
-  if (anyScan && (ticked[0] || ticked[1] || ticked[2] || ticked[3])) {
-    const int32_t cx = b.CenterX, cy = b.CenterY;
-    const int32_t reachX = std::max(cx, b.BoardRight - cx), reachY = std::max(cy, b.BoardBottom - cy);
-    const int32_t bands = reachY / kRowsPerBand + 1;
-    std::atomic<int32_t> nextBand{0};
-    std::atomic<int32_t> bandsDone{0};
-    std::atomic<bool> stop{false};
-    std::mutex mutex;
-    std::condition_variable finished;
-    std::exception_ptr firstError;
-    int32_t running = options.threads > 0 ? options.threads : AvailableCores();
-    running = std::max<int32_t>(1, std::min(running, bands));
-
-    const Picture& grid = *input.grid;
-    const EngineState& engine = *input.engine;
-    const SpectrumTables& spectrum = *input.spectrum;
-    auto work = [&] {
-      try {
-        FinalPixelKernel kernel(ui, grid, engine, spectrum, specStart, input.shift);
-        for (;;) {
-          if (stop.load(std::memory_order_relaxed)) break;
-          const int32_t band = nextBand.fetch_add(1, std::memory_order_relaxed);
-          if (band >= bands) break;
-          const int32_t a0 = band * kRowsPerBand, a1 = std::min(reachY + 1, a0 + kRowsPerBand);
-          for (int32_t ay = a0; ay < a1; ++ay) {
-            // The rows cy + ay and cy - ay (one row when ay is 0), where on the board and visited.
-            const int32_t across[2] = {cy + ay, cy - ay};
-            int32_t rows[2];
-            int rowCount = 0;
-            for (int i = 0; i < (ay == 0 ? 1 : 2); ++i) {
-              const int32_t y = across[i];
-              if (y < 0 || y > b.BoardBottom) continue;
-              if (lines.lower[static_cast<size_t>(y)] || lines.upper[static_cast<size_t>(y)]) rows[rowCount++] = y;
-            }
-            if (rowCount == 0) continue;
-            for (int32_t ax = 0; ax <= reachX; ++ax) {
-              const int32_t columns[2] = {cx + ax, cx - ax};
-              bool ringMade = false;
-              FinalPixelKernel::Ring ring;
-              for (int j = 0; j < (ax == 0 ? 1 : 2); ++j) {
-                const int32_t x = columns[j];
-                if (x < 0 || x > b.BoardRight) continue;
-                for (int i = 0; i < rowCount; ++i) {
-                  const int32_t y = rows[i];
-                  if (!visited(x, y)) continue;
-                  const float dx = kernel.Dx(x), dy = kernel.Dy(y);
-                  if (!ringMade) {
-                    ring = kernel.RingOf(dx, dy);
-                    ringMade = true;
-                  }
-                  if (!ring.drawn) continue;
-                  target[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
-                      kernel.ScanColour(ring, dx, dy);
-                }
-              }
-            }
-          }
-          bandsDone.fetch_add(1, std::memory_order_relaxed);
-        }
-      } catch (...) {
-        std::lock_guard lock(mutex);
-        if (!firstError) firstError = std::current_exception();
-        stop = true;
-      }
-      std::lock_guard lock(mutex);
-      if (--running == 0) finished.notify_all();
-    };
-
-    {
-      std::vector<std::jthread> workers;
-      const int32_t count = running;
-      workers.reserve(static_cast<size_t>(count));
-      try {
-        for (int32_t i = 0; i < count; ++i) workers.emplace_back(work);
-      } catch (...) {
-        // Those already started stop at their next band and are joined on the way out.
-        stop = true;
-        throw;
-      }
-      std::unique_lock lock(mutex);
-      for (;;) {
-        const bool done = finished.wait_for(lock, std::chrono::milliseconds(std::max(1, options.progressIntervalMs)),
-                                            [&] { return running == 0; });
-        if (done) break;
-        if (options.progress && !stop) {
-          lock.unlock();
-          const bool goOn = options.progress(static_cast<double>(bandsDone.load()) / bands);
-          lock.lock();
-          if (!goOn) stop = true;
-        }
-      }
-    }  // the workers are joined here
-    if (firstError) std::rethrow_exception(firstError);
-    if (stop) return false;
-    if (options.progress && !options.progress(1.0)) return false;
-  }
-
-  // (3): the drawing. The full-size picture takes every visited pixel's colour, in any
-  // order. The thumbnail keeps the last write of each of its pixels in the sequential
-  // scan's order, exactly as the ticks leave it: each of its columns is replayed on its
-  // own, from the scan positions whose pixels land in it, in the scan's order, so
-  // columns can go to different threads.
-  if (anyScan && !direct) {
-    const int32_t threads = options.threads > 0 ? options.threads : AvailableCores();
-    if (full) {
-      ForEachRange(threads, height, [&](int64_t first, int64_t end) {
-        for (int64_t y = first; y < end; ++y)
-          for (int32_t x = 0; x < width; ++x) {
-            const int32_t value = colours[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
-            if (value != kNotDrawn) finalImage.PSet(x, static_cast<int32_t>(y), value);
-          }
-      });
-    }
-    const int32_t thumbnailColumns = thumbnail ? ThumbnailCoordinate(b.BoardRight) + 1 : 0;
-    ForEachRange(threads, thumbnailColumns, [&](int64_t first, int64_t end) {
-      std::vector<int32_t> columnPositions;
-      for (int32_t tx = static_cast<int32_t>(first); tx < end; ++tx) {
-        // The scan positions that draw in this column: as a right quadrant at x itself, as
-        // a left one at x + CenterX.
-        std::vector<int32_t>& positions = columnPositions;
-        positions.clear();
-        for (int32_t x = 4 * tx; x < 4 * tx + 4 && x <= b.BoardRight; ++x) {
-          if (x >= b.CenterX && (x - b.CenterX) % divisor == 0) positions.push_back(x);
-          if (x + b.CenterX <= b.BoardRight && x % divisor == 0) positions.push_back(x + b.CenterX);
-        }
-        std::sort(positions.begin(), positions.end());
-        positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
-        for (const int32_t at : positions) {
-          const bool right = ThumbnailCoordinate(at) == tx, left = ThumbnailCoordinate(at - b.CenterX) == tx;
-          for (int32_t scanY = b.CenterY; scanY <= b.BoardBottom; scanY += divisor) {
-            for (int q : kQuadrantOrder) {
-              if (!ticked[static_cast<size_t>(q)]) continue;
-              const bool isRight = q == 3 || q == 0;
-              if (!(isRight ? right : left)) continue;
-              const int32_t x = isRight ? at : at - b.CenterX;
-              const int32_t y = (q == 3 || q == 2) ? scanY : scanY - b.CenterY;
-              const int32_t value = colours[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
-              if (value != kNotDrawn) thumbnail->PSet(tx, ThumbnailCoordinate(y), value);
-            }
-          }
-        }
-      }
-    });
-  }
-
+  if (!direct) colours.assign(static_cast<size_t>(b.BoardWidth) * static_cast<size_t>(b.BoardHeight), kNotDrawn);
+  const std::array<bool, 4>& t = input.ticked;
+  if ((t[0] || t[1] || t[2] || t[3]) &&
+      !ComputeColours(input, ui, options, lines, direct ? finalImage.Pixels().data() : colours.data()))
+    return false;
+  if (direct) return true;
+  if (full) CopyColours(colours, options.threads, finalImage);
+  if (thumbnail != nullptr) ReplayThumbnail(colours, b, input.divisor, input.ticked, options.threads, *thumbnail);
   return true;
 }
 

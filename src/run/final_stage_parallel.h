@@ -18,6 +18,7 @@
 
 #include "engine/final_colour.h"
 #include "run/app_state.h"
+#include "run/thread_runner.h"
 
 namespace marvane {
 
@@ -64,21 +65,5 @@ bool DrawFinalStage(const FinalStageInput& input, Ui& ui, const ParallelFinalOpt
 // catch stops every thread and is raised again here, with the pictures untouched.
 // Returns false, the pictures untouched, when `progress` asked to stop.
 bool RunFinalStageParallel(AppState& s, Ui& ui, const ParallelFinalOptions& options = {});
-
-// The number of threads "every core" means here: at least 1.
-int32_t AvailableCores();
-
-// Calls work(first, end) over pieces of 0..n-1, each once, on `threads` threads (0: one
-// per core), and returns when all are done. An exception from a piece stops the others
-// at their next piece and is raised again here. The renderer builds the tile grid so.
-void ForEachRange(int32_t threads, int64_t n, const std::function<void(int64_t, int64_t)>& work);
-
-// Calls work(k) for k = 0..n-1, each once, one at a time on each of `threads` threads (0:
-// one per core), while the calling thread calls watch() whenever an item is done, at
-// least every `watchIntervalMs`, and once after the last; it returns when all are done.
-// An exception stops the others before their next item and is raised again here. The
-// renderer's animation runs its frames so, keeping its progress bar.
-void ForEachItem(int32_t threads, int64_t n, const std::function<void(int64_t)>& work,
-                 const std::function<void()>& watch, int32_t watchIntervalMs = 250);
 
 }  // namespace marvane

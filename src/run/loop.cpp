@@ -20,6 +20,7 @@
 #include "platform/ui.h"
 #include "run/create_final.h"
 #include "run/final_stage_parallel.h"
+#include "run/thread_runner.h"
 #include "util/numbers.h"
 
 namespace marvane {
@@ -84,7 +85,7 @@ bool ForEachFrame(int32_t count, const LoopRun& run, std::atomic<bool>& stop,
   // default loop's time. Kept in the heap instead, they are reused.
   ::mallopt(M_MMAP_THRESHOLD, 32 << 20);
   ::mallopt(M_TRIM_THRESHOLD, 256 << 20);
-  const int32_t threads = run.threads > 0 ? run.threads : AvailableCores();
+  const int32_t threads = ThreadsToUse(run.threads);
   const int32_t atOnce = std::max(1, std::min(count, run.framesAtOnce > 0 ? run.framesAtOnce : threads));
   const int32_t threadsPerFrame = std::max(1, threads / atOnce);
   std::atomic<int32_t> done{0};
@@ -155,7 +156,7 @@ bool StreamVideo(const LoopSpec& spec, int32_t width, int32_t height, int32_t co
   if (const std::string warning = VideoSizeWarning(settings); !warning.empty() && run.warn) run.warn(warning);
   const std::unique_ptr<OutputFile> out = OpenVideo(spec.output);
   VideoEncoder encoder(settings, *out);
-  const int32_t threads = run.threads > 0 ? run.threads : AvailableCores();
+  const int32_t threads = ThreadsToUse(run.threads);
   InOrder inOrder(0, 2 * threads, [&encoder](const Picture& frame) { encoder.Add(frame); });
   std::atomic<bool> stop{false};
   if (!ForEachFrame(count, run, stop, [&](int32_t k, int32_t threadsPerFrame) {

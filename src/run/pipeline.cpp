@@ -328,11 +328,10 @@ void Pipeline::FinalImageItem(FinalPixelKernel& kernel) {
   // Each scan position of the lower right quarter stands for one pixel in each ticked
   // quadrant, in the order lower right, upper right, lower left, upper left. The boxes
   // are read afresh at every position.
-  static constexpr int kQuadrantOrder[4] = {3, 0, 2, 1};
-  for (int q : kQuadrantOrder) {
+  for (const Quadrant q : kQuadrantScanOrder) {
     if (!s_.console.FillInQuadrant[q]) continue;
-    const int32_t x = (q == 3 || q == 0) ? s_.ScanX : s_.ScanX - b.CenterX;
-    const int32_t y = (q == 3 || q == 2) ? s_.ScanY : s_.ScanY - b.CenterY;
+    const int32_t x = IsRightQuadrant(q) ? s_.ScanX : s_.ScanX - b.CenterX;
+    const int32_t y = IsLowerQuadrant(q) ? s_.ScanY : s_.ScanY - b.CenterY;
     int32_t value = 0;
     if (!kernel.ScanColour(x, y, value)) continue;
     if (s_.ScaleFactor == 1.0f) s_.FinalImage.PSet(x, y, value);

@@ -191,37 +191,120 @@ void CheckAnimationFlags(const RenderOptions& o, bool outputGiven) {
 
 }  // namespace
 
-std::optional<double> ReadDecimalNumber(const std::string& text) {
-  size_t i = 0;
-  const size_t n = text.size();
-  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-  size_t digits = 0;
-  while (i < n && IsDigit(text[i])) ++i, ++digits;
-  if (i < n && text[i] == '.') {
-    ++i;
-    while (i < n && IsDigit(text[i])) ++i, ++digits;
-  }
-  if (digits == 0) return std::nullopt;
-  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
-    ++i;
-    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-    size_t exponentDigits = 0;
-    while (i < n && IsDigit(text[i])) ++i, ++exponentDigits;
-    if (exponentDigits == 0) return std::nullopt;
-  }
-  if (i != n) return std::nullopt;
-  // The grammar is the leading-number reader's own, so it reads the whole text.
-  return LeadingNumber(text);
+namespace {
+
+using Apply = void (*)(RenderOptions& o, const std::string& flag, const std::string& value);
+
+// One flag: its names, the word --help shows for its value, its help, and how its text
+// becomes a value. A switch (no value) names the member it turns on instead.
+struct Flag {
+  const char* names;
+  const char* value;
+  const char* help;
+  Apply apply = nullptr;
+  bool RenderOptions::*on = nullptr;
+};
+
+// In the order --help lists them.
+const Flag kFlags[] = {
+    {"--tile", "FILE", "The tile picture (BMP, JPG, TIF, GIF or PNG); - reads it from standard input",
+     [](RenderOptions& o, const std::string&, const std::string& v) { o.tile = v; }},
+    {"-o,--output", "FILE",
+     "The picture to write: BMP, or PNG or TIFF by its ending (default Final.bmp); - writes it to standard output "
+     "(PNG unless --format says otherwise); for a loop NAME.webp, NAME.mp4, NAME.webm, NAME.gif, or FOLDER/ for "
+     "numbered PNG frames. A file is written whole or not at all, through any links to it; a pipe or device gets "
+     "the bytes as one stream",
+     [](RenderOptions& o, const std::string&, const std::string& v) { o.output = v; }},
+    {"--format", "FORMAT",
+     "The format where the name has no ending (-, a pipe, /dev/null): bmp, png or tiff for a still, mp4, webm or "
+     "gif for a loop",
+     [](RenderOptions& o, const std::string&, const std::string& v) { o.format = v; }},
+    {"--settings", "FILE", "Start from the values of this settings file (Tesklet.INI's format)",
+     [](RenderOptions& o, const std::string&, const std::string& v) { o.settings = v; }},
+    {"--pieces", "N", "Number of radial parts, 6 to 99",
+     [](RenderOptions& o, const std::string& f, const std::string& v) { o.pieces = DecimalFlag(f, v); }},
+    {"--smallest-radius", "R", "Smallest radius in pixels, 3 to half the board's diagonal",
+     [](RenderOptions& o, const std::string& f, const std::string& v) { o.smallestRadius = DecimalFlag(f, v); }},
+    {"--fade-width", "F", "Width of the fade band in pixels, 3 to half the board's diagonal",
+     [](RenderOptions& o, const std::string& f, const std::string& v) { o.fadeWidth = DecimalFlag(f, v); }},
+    {"--rotate", "-45|0|45", "Turn the tile: -45, 0 or 45 degrees",
+     [](RenderOptions& o, const std::string&, const std::string& v) { o.turn45ListIndex = RotateFlag(v); }},
+    {"--spectrum-shift", "V", "Spectrum shift, -150 to 150",
+     [](RenderOptions& o, const std::string& f, const std::string& v) { o.spectrumShift = WholeFlag(f, v); }},
+    {"--center-tone", "V", "Colour tone at centre, 0 to 426",
+     [](RenderOptions& o, const std::string& f, const std::string& v) { o.centerTone = WholeFlag(f, v); }},
+    {"--brightness-shift", "V", "Brightness shift, -100 to 100",
+     [](RenderOptions& o, const std::string& f, const std::string& v) { o.brightnessShift = WholeFlag(f, v); }},
+    {"--center-brightness", "V", "Brightness at centre, -100 to 100",
+     [](RenderOptions& o, const std::string& f, const std::string& v) { o.centerBrightness = WholeFlag(f, v); }},
+    {"--quadrants", "LIST", "Quadrants to fill, from ur,ul,ll,lr (default all; none or an empty list for none)",
+     [](RenderOptions& o, const std::string&, const std::string& v) { o.quadrants = QuadrantsFlag(v); }},
+    {"--small", "", "Write the small picture (a quarter of the board each way)", nullptr, &RenderOptions::small},
+    {"--board", "WxH", "Board size (default 793x573, the desktop's)",
+     [](RenderOptions& o, const std::string&, const std::string& v) { BoardFlag(v, o.boardWidth, o.boardHeight); }},
+    {"--seed", "N", "Seed of the tile-colour sampling (default: the clock)",
+     [](RenderOptions& o, const std::string& f, const std::string& v) {
+       WholeFlag(f, v);  // the digits are kept as typed: a seed may exceed a double's exact range
+       o.seed = v;
+     }},
+    {"--tile-color", "R,G,B", "Use this mean colour of the tile instead of sampling it",
+     [](RenderOptions& o, const std::string&, const std::string& v) { o.tileColor = TileColorFlag(v); }},
+    {"--grid", "FILE", "Start from this tile grid instead of building one, as the desktop reuses TileGrid.bmp",
+     [](RenderOptions& o, const std::string&, const std::string& v) { o.grid = v; }},
+    {"--keep", "DIR", "Also write DIR/square.bmp, DIR/grid.bmp and DIR/small.bmp",
+     [](RenderOptions& o, const std::string&, const std::string& v) { o.keep = v; }},
+    {"--threads", "N", "Threads of the fast path (default: every core)",
+     [](RenderOptions& o, const std::string& f, const std::string& v) { o.threads = WholeFlag(f, v); }},
+    {"--animate", "zoom|hue|both",
+     "Make a seamless loop: zoom (outward by one ring), hue (once round the spectrum) or both",
+     [](RenderOptions& o, const std::string&, const std::string& v) { o.animate = v; }},
+    {"--frames", "N", "Frames of the loop, 1 to 3600 (default 48)",
+     [](RenderOptions& o, const std::string& f, const std::string& v) { o.frames = WholeFlag(f, v); }},
+    {"--fps", "F", "Frames a second, 1 to 60, for GIF 1 to 50 (default 24)",
+     [](RenderOptions& o, const std::string& f, const std::string& v) { o.fps = DecimalFlag(f, v); }},
+    {"--quality", "Q",
+     "0 (smallest file) to 100 (best). WebP: lossy at this quality (default lossless); MP4 (H.264): constant-rate "
+     "factor 51 at 0 to 12 at 100; WebM (VP9): 63 to 15; GIF: 2 to 256 colours a frame; default 75 for the three. "
+     "MP4 and WebM pad an odd side by repeating the last column or row (793x573 becomes 794x574); they are made by "
+     "the ffmpeg program",
+     [](RenderOptions& o, const std::string& f, const std::string& v) { o.quality = DecimalFlag(f, v); }},
+    {"--frame-range", "FIRST:END", "Only frames FIRST to END-1, into the frame folder -o FOLDER/",
+     [](RenderOptions& o, const std::string&, const std::string& v) { o.frameRange = FrameRangeFlag(v); }},
+    {"--shard", "K/N",
+     "Only shard K (from 0) of N equal shares of the frames, into the frame folder -o FOLDER/, for a job array (as "
+     "--shard $SLURM_ARRAY_TASK_ID/$SLURM_ARRAY_TASK_COUNT)",
+     [](RenderOptions& o, const std::string&, const std::string& v) { o.shard = ShardFlag(v); }},
+    {"--join", "FOLDER", "Join the frames in FOLDER into the loop -o NAME.webp, .mp4, .webm or .gif",
+     [](RenderOptions& o, const std::string&, const std::string& v) { o.join = v; }},
+    {"--sequential", "", "Run the desktop's slice-by-slice pipeline instead of the fast path", nullptr,
+     &RenderOptions::sequential},
+    {"-q,--quiet", "", "Print nothing but errors: no progress line, no warning", nullptr, &RenderOptions::quiet},
+    {"-v,--verbose", "", "Print a summary: the board, the tile colour and the seed it was sampled with, the times",
+     nullptr, &RenderOptions::verbose},
+};
+
+// The name a flag's messages use: its long one.
+std::string LongName(const char* names) {
+  const std::string all(names);
+  const size_t comma = all.rfind(',');
+  return comma == std::string::npos ? all : all.substr(comma + 1);
 }
 
-std::optional<double> ReadWholeNumber(const std::string& text) {
-  size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  if (i == text.size()) return std::nullopt;
-  for (; i < text.size(); ++i)
-    if (!IsDigit(text[i])) return std::nullopt;
-  return LeadingNumber(text);
+// What goes with what, once every flag has its value.
+void CheckTogether(const RenderOptions& o, bool tileGiven, bool outputGiven) {
+  // Joining frames needs no tile.
+  if (!tileGiven && !o.join) throw UsageError("--tile is required");
+  if (tileGiven && o.tile.empty()) throw UsageError("--tile: the file name is empty");
+  if (o.output.empty()) throw UsageError("--output: the file name is empty");
+  const std::pair<const char*, const std::optional<std::string>*> names[] = {
+      {"--settings", &o.settings}, {"--grid", &o.grid}, {"--keep", &o.keep}, {"--join", &o.join}};
+  for (const auto& [flag, value] : names)
+    if (*value && (*value)->empty()) throw UsageError(std::string(flag) + ": the name is empty");
+  CheckFormat(o);
+  CheckAnimationFlags(o, outputGiven);
 }
+
+}  // namespace
 
 ParsedCommandLine ParseRenderCommandLine(int argc, const char* const* argv, std::ostream& out,
                                          std::ostream& err) {
@@ -236,154 +319,31 @@ ParsedCommandLine ParseRenderCommandLine(int argc, const char* const* argv, std:
       "bad usage. On any error no file is written.");
   app.set_version_flag("--version", std::string(kRenderProgramName) + " " + kMarvaneVersion,
                        "Print the version and exit");
-
   RenderOptions o;
-  std::string settings, pieces, radius, fade, rotate, cline, specStart, lighten, lightStart,
-      quadrants, board, seed, tileColor, grid, keep, threads;
-  auto* tileOpt = app.add_option("--tile", o.tile, "The tile picture (BMP, JPG, TIF, GIF or PNG); - reads it "
-                                                  "from standard input")->type_name("FILE");
-  auto* outputOpt = app.add_option("-o,--output", o.output,
-                                   "The picture to write: BMP, or PNG or TIFF by its ending (default Final.bmp); "
-                                   "- writes it to standard output (PNG unless --format says otherwise); "
-                                   "for a loop NAME.webp, NAME.mp4, NAME.webm, NAME.gif, or FOLDER/ for numbered "
-                                   "PNG frames. A file is "
-                                   "written whole or not at all, through any links to it; a pipe or device gets "
-                                   "the bytes as one stream")
-                        ->type_name("FILE");
-  std::string format;
-  auto* formatOpt = app.add_option("--format", format,
-                                   "The format where the name has no ending (-, a pipe, /dev/null): bmp, png "
-                                   "or tiff for a still, mp4, webm or gif for a loop")
-                        ->type_name("FORMAT");
-  auto* settingsOpt = app.add_option(
-      "--settings", settings, "Start from the values of this settings file (Tesklet.INI's format)")
-      ->type_name("FILE");
-  auto* piecesOpt = app.add_option("--pieces", pieces, "Number of radial parts, 6 to 99")->type_name("N");
-  auto* radiusOpt = app.add_option("--smallest-radius", radius,
-                                   "Smallest radius in pixels, 3 to half the board's diagonal")
-                        ->type_name("R");
-  auto* fadeOpt = app.add_option("--fade-width", fade,
-                                 "Width of the fade band in pixels, 3 to half the board's diagonal")
-                      ->type_name("F");
-  auto* rotateOpt = app.add_option("--rotate", rotate, "Turn the tile: -45, 0 or 45 degrees")
-                        ->type_name("-45|0|45");
-  auto* clineOpt = app.add_option("--spectrum-shift", cline, "Spectrum shift, -150 to 150")
-                       ->type_name("V");
-  auto* specStartOpt = app.add_option("--center-tone", specStart, "Colour tone at centre, 0 to 426")
-                           ->type_name("V");
-  auto* lightenOpt = app.add_option("--brightness-shift", lighten, "Brightness shift, -100 to 100")
-                         ->type_name("V");
-  auto* lightStartOpt = app.add_option("--center-brightness", lightStart,
-                                       "Brightness at centre, -100 to 100")
-                            ->type_name("V");
-  auto* quadrantsOpt = app.add_option("--quadrants", quadrants,
-                                      "Quadrants to fill, from ur,ul,ll,lr (default all; none "
-                                      "or an empty list for none)")
-                           ->type_name("LIST");
-  app.add_flag("--small", o.small, "Write the small picture (a quarter of the board each way)");
-  auto* boardOpt = app.add_option("--board", board, "Board size (default 793x573, the desktop's)")
-                       ->type_name("WxH");
-  auto* seedOpt = app.add_option("--seed", seed, "Seed of the tile-colour sampling (default: the clock)")
-                      ->type_name("N");
-  auto* tileColorOpt = app.add_option("--tile-color", tileColor,
-                                      "Use this mean colour of the tile instead of sampling it")
-                           ->type_name("R,G,B");
-  auto* gridOpt = app.add_option("--grid", grid,
-                                 "Start from this tile grid instead of building one, as the "
-                                 "desktop reuses TileGrid.bmp")
-                      ->type_name("FILE");
-  auto* keepOpt = app.add_option("--keep", keep,
-                                 "Also write DIR/square.bmp, DIR/grid.bmp and DIR/small.bmp")
-                      ->type_name("DIR");
-  auto* threadsOpt = app.add_option("--threads", threads, "Threads of the fast path (default: every core)")
-                         ->type_name("N");
-  std::string animate, frames, fps, quality, frameRange, shard, join;
-  auto* animateOpt = app.add_option("--animate", animate,
-                                    "Make a seamless loop: zoom (outward by one ring), hue (once round the "
-                                    "spectrum) or both")
-                         ->type_name("zoom|hue|both");
-  auto* framesOpt = app.add_option("--frames", frames, "Frames of the loop, 1 to 3600 (default 48)")->type_name("N");
-  auto* fpsOpt = app.add_option("--fps", fps, "Frames a second, 1 to 60, for GIF 1 to 50 (default 24)")->type_name("F");
-  auto* qualityOpt =
-      app.add_option("--quality", quality,
-                     "0 (smallest file) to 100 (best). WebP: lossy at this quality (default lossless); MP4 "
-                     "(H.264): constant-rate factor 51 at 0 to 12 at 100; WebM (VP9): 63 to 15; GIF: 2 to 256 "
-                     "colours a frame; default 75 for the three. MP4 and WebM pad an odd side by repeating "
-                     "the last column or row (793x573 becomes 794x574); they are made by the ffmpeg program")
-          ->type_name("Q");
-  auto* frameRangeOpt = app.add_option("--frame-range", frameRange,
-                                       "Only frames FIRST to END-1, into the frame folder -o FOLDER/")
-                            ->type_name("FIRST:END");
-  auto* shardOpt = app.add_option("--shard", shard,
-                                  "Only shard K (from 0) of N equal shares of the frames, into the frame folder "
-                                  "-o FOLDER/, for a job array (as --shard $SLURM_ARRAY_TASK_ID/$SLURM_ARRAY_TASK_COUNT)")
-                       ->type_name("K/N");
-  auto* joinOpt = app.add_option("--join", join, "Join the frames in FOLDER into the loop -o NAME.webp, .mp4, .webm or .gif")
-                      ->type_name("FOLDER");
-  app.add_flag("--sequential", o.sequential,
-               "Run the desktop's slice-by-slice pipeline instead of the fast path");
-  app.add_flag("-q,--quiet", o.quiet, "Print nothing but errors: no progress line, no warning");
-  app.add_flag("-v,--verbose", o.verbose,
-               "Print a summary: the board, the tile colour and the seed it was sampled with, the times");
-
-  const auto usageHint = [&err] {
-    err << kRenderProgramName << ": run with --help for the flags\n";
+  std::vector<std::string> texts(std::size(kFlags));
+  std::vector<CLI::Option*> options;
+  for (size_t i = 0; i < std::size(kFlags); ++i) {
+    const Flag& f = kFlags[i];
+    options.push_back(f.on ? app.add_flag(f.names, o.*f.on, f.help)
+                           : app.add_option(f.names, texts[i], f.help)->type_name(f.value));
+  }
+  const auto usageError = [&err](const std::string& what) {
+    err << kRenderProgramName << ": " << what << "\n" << kRenderProgramName << ": run with --help for the flags\n";
+    return ParsedCommandLine{std::nullopt, kExitBadUsage};
   };
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    if (e.get_exit_code() == 0) {
-      app.exit(e, out, err);
-      return {std::nullopt, kExitSuccess};
-    }
-    err << kRenderProgramName << ": " << e.what() << "\n";
-    usageHint();
-    return {std::nullopt, kExitBadUsage};
+    if (e.get_exit_code() != 0) return usageError(e.what());
+    app.exit(e, out, err);
+    return {std::nullopt, kExitSuccess};
   }
-
   try {
-    const auto given = [](const CLI::Option* opt) { return opt->count() > 0; };
-    if (given(settingsOpt)) o.settings = settings;
-    if (given(formatOpt)) o.format = format;
-    if (given(piecesOpt)) o.pieces = DecimalFlag("--pieces", pieces);
-    if (given(radiusOpt)) o.smallestRadius = DecimalFlag("--smallest-radius", radius);
-    if (given(fadeOpt)) o.fadeWidth = DecimalFlag("--fade-width", fade);
-    if (given(rotateOpt)) o.turn45ListIndex = RotateFlag(rotate);
-    if (given(clineOpt)) o.spectrumShift = WholeFlag("--spectrum-shift", cline);
-    if (given(specStartOpt)) o.centerTone = WholeFlag("--center-tone", specStart);
-    if (given(lightenOpt)) o.brightnessShift = WholeFlag("--brightness-shift", lighten);
-    if (given(lightStartOpt)) o.centerBrightness = WholeFlag("--center-brightness", lightStart);
-    if (given(quadrantsOpt)) o.quadrants = QuadrantsFlag(quadrants);
-    if (given(boardOpt)) BoardFlag(board, o.boardWidth, o.boardHeight);
-    if (given(seedOpt)) {
-      if (!ReadWholeNumber(seed)) throw UsageError("--seed: " + Quoted(seed) + " is not a whole number");
-      o.seed = seed;
-    }
-    if (given(tileColorOpt)) o.tileColor = TileColorFlag(tileColor);
-    if (given(gridOpt)) o.grid = grid;
-    if (given(keepOpt)) o.keep = keep;
-    if (given(threadsOpt)) o.threads = WholeFlag("--threads", threads);
-    if (given(animateOpt)) o.animate = animate;
-    if (given(framesOpt)) o.frames = WholeFlag("--frames", frames);
-    if (given(fpsOpt)) o.fps = DecimalFlag("--fps", fps);
-    if (given(qualityOpt)) o.quality = DecimalFlag("--quality", quality);
-    if (given(frameRangeOpt)) o.frameRange = FrameRangeFlag(frameRange);
-    if (given(shardOpt)) o.shard = ShardFlag(shard);
-    if (given(joinOpt)) o.join = join;
-    const std::pair<const char*, const std::optional<std::string>*> names[] = {
-        {"--settings", &o.settings}, {"--grid", &o.grid}, {"--keep", &o.keep}, {"--join", &o.join}};
-    // Joining frames needs no tile.
-    if (!given(tileOpt) && !o.join) throw UsageError("--tile is required");
-    if (given(tileOpt) && o.tile.empty()) throw UsageError("--tile: the file name is empty");
-    if (o.output.empty()) throw UsageError("--output: the file name is empty");
-    for (const auto& [flag, value] : names)
-      if (*value && (*value)->empty()) throw UsageError(std::string(flag) + ": the name is empty");
-    CheckFormat(o);
-    CheckAnimationFlags(o, given(outputOpt));
+    for (size_t i = 0; i < std::size(kFlags); ++i)
+      if (kFlags[i].apply && options[i]->count() > 0) kFlags[i].apply(o, LongName(kFlags[i].names), texts[i]);
+    CheckTogether(o, options[0]->count() > 0, options[1]->count() > 0);
   } catch (const UsageError& e) {
-    err << kRenderProgramName << ": " << e.what() << "\n";
-    usageHint();
-    return {std::nullopt, kExitBadUsage};
+    return usageError(e.what());
   }
   return {o, kExitSuccess};
 }

@@ -16,6 +16,8 @@
 #include <optional>
 #include <string>
 
+#include "util/numbers.h"
+
 namespace marvane {
 
 // The exit statuses.
@@ -88,13 +90,5 @@ struct ParsedCommandLine {
 ParsedCommandLine ParseRenderCommandLine(int argc, const char* const* argv, std::ostream& out,
                                          std::ostream& err);
 
-
-// The value forms, exposed for the tests.
-// A decimal number as the whole text: optional sign, digits with at most one ".", at
-// least one digit, optional exponent ("e" or "E", optional sign, digits). Nothing else,
-// not even blanks. Gives its value (beyond a double's range: the largest of its sign).
-std::optional<double> ReadDecimalNumber(const std::string& text);
-// A whole number as the whole text: optional sign and digits.
-std::optional<double> ReadWholeNumber(const std::string& text);
 
 }  // namespace marvane

@@ -92,4 +92,40 @@ std::string SingleText(float v) {
   return {};
 }
 
+namespace {
+bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
+}  // namespace
+
+std::optional<double> ReadDecimalNumber(const std::string& text) {
+  size_t i = 0;
+  const size_t n = text.size();
+  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+  size_t digits = 0;
+  while (i < n && IsDecimalDigit(text[i])) ++i, ++digits;
+  if (i < n && text[i] == '.') {
+    ++i;
+    while (i < n && IsDecimalDigit(text[i])) ++i, ++digits;
+  }
+  if (digits == 0) return std::nullopt;
+  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    size_t exponentDigits = 0;
+    while (i < n && IsDecimalDigit(text[i])) ++i, ++exponentDigits;
+    if (exponentDigits == 0) return std::nullopt;
+  }
+  if (i != n) return std::nullopt;
+  // The grammar is the leading-number reader's own, so it reads the whole text.
+  return LeadingNumber(text);
+}
+
+std::optional<double> ReadWholeNumber(const std::string& text) {
+  size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  if (i == text.size()) return std::nullopt;
+  for (; i < text.size(); ++i)
+    if (!IsDecimalDigit(text[i])) return std::nullopt;
+  return LeadingNumber(text);
+}
+
 }  // namespace marvane

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -85,5 +86,13 @@ std::string WholeNumberText(int64_t n);
 // a float that needs more is shown to seven digits. Trailing zeros never show, whole
 // values show without a decimal point, and -0 shows as "0".
 std::string SingleText(float v);
+
+// The forms a number takes on a command line, where nothing but the number may stand.
+// A decimal number as the whole text: optional sign, digits with at most one ".", at
+// least one digit, optional exponent ("e" or "E", optional sign, digits). Nothing else,
+// not even blanks. Gives its value (beyond a double's range: the largest of its sign).
+std::optional<double> ReadDecimalNumber(const std::string& text);
+// A whole number as the whole text: optional sign and digits.
+std::optional<double> ReadWholeNumber(const std::string& text);
 
 }  // namespace marvane

@@ -271,6 +271,35 @@ void PrintSummary(std::ostream& err, const RenderOptions& o, const AppState& s, 
   err << "\n";
 }
 
+// "Create Final Image" up to the launch of its job, for the fast path: the grid must be
+// there already.
+void PrepareFastPath(AppState& s, RecordingUi& ui) {
+  int32_t action = kNoJob;
+  try {
+    action = PrepareFinalImage(s, ui);
+  } catch (const RunTimeError& e) {
+    throw BadInput(std::string("CreateFinal_Click: ") + e.what());
+  }
+  FailOnMessage(ui);
+  if (action != kFinalImageStage) throw BadInput("the tile grid was not built");
+}
+
+// The still's final stage on every core.
+void DrawStillFast(AppState& s, RecordingUi& ui, int32_t threads, ProgressLine& progress) {
+  ParallelFinalOptions parallel;
+  parallel.threads = threads;
+  parallel.progress = [&](double done) {
+    progress.Show(StageName(kFinalImageStage), done);
+    return true;
+  };
+  try {
+    RunFinalStageParallel(s, ui, parallel);
+  } catch (const RunTimeError& e) {
+    throw BadInput(std::string("Kick_Timer: ") + e.what());
+  }
+  FailOnMessage(ui);
+}
+
 void Render(const RenderOptions& o, std::ostream& err, bool terminal) {
   StageTimes times;
   const int32_t threads = CheckedThreads(o);
@@ -321,14 +350,7 @@ void Render(const RenderOptions& o, std::ostream& err, bool terminal) {
     FailOnMessage(ui);
     if (s.JobState != kNoJob || s.FinalRunActive) throw BadInput("the final image was not finished");
   } else {
-    int32_t action = kNoJob;
-    try {
-      action = PrepareFinalImage(s, ui);
-    } catch (const RunTimeError& e) {
-      throw BadInput(std::string("CreateFinal_Click: ") + e.what());
-    }
-    FailOnMessage(ui);
-    if (action != kFinalImageStage) throw BadInput("the tile grid was not built");
+    PrepareFastPath(s, ui);
     if (o.animate) {
       progress.Clear();
       RenderAnimation(o, animation, s, ui, err, run);
@@ -338,18 +360,7 @@ void Render(const RenderOptions& o, std::ostream& err, bool terminal) {
             << " s)\n";
       return;
     }
-    ParallelFinalOptions parallel;
-    parallel.threads = used;
-    parallel.progress = [&](double done) {
-      progress.Show(StageName(kFinalImageStage), done);
-      return true;
-    };
-    try {
-      RunFinalStageParallel(s, ui, parallel);
-    } catch (const RunTimeError& e) {
-      throw BadInput(std::string("Kick_Timer: ") + e.what());
-    }
-    FailOnMessage(ui);
+    DrawStillFast(s, ui, used, progress);
     times.final = MillisecondsSince(finalStart);
   }
   progress.Clear();

@@ -212,7 +212,7 @@ void LoadTileAndGrid(const RenderOptions& o, AppState& s, RecordingUi& ui) {
   s.TileImage.Resize(m.PicRight + 1, m.PicBottom + 1);
   s.TileImage.SetPicture(tile);
   try {
-    s.Workspace1.SetPicture(LoadPictureFile(*o.grid, s.Workspace1.BackColor()));
+    s.TileGrid.SetPicture(LoadPictureFile(*o.grid, s.TileGrid.BackColor()));
   } catch (const RunTimeError& e) {
     throw BadInput(std::string("--grid: ") + e.what());
   }
@@ -220,7 +220,7 @@ void LoadTileAndGrid(const RenderOptions& o, AppState& s, RecordingUi& ui) {
   if (s.GivenTileColor)
     SetGivenTileColor(*s.GivenTileColor, s.engine.TileColor);
   else
-    GetTileColor(ui, s.Workspace1, m.PicRight, m.PicBottom, s.RandomSeed, s.engine.TileColor);
+    GetTileColor(ui, s.TileGrid, m.PicRight, m.PicBottom, s.RandomSeed, s.engine.TileColor);
   FailOnMessage(ui);
   s.SquareLast = m.PicBottom;
   s.SquareSide = s.SquareLast + 1;
@@ -240,7 +240,7 @@ void WriteFiles(const RenderOptions& o, const AppState& s) {
       const std::string& dir = *o.keep;
       files.MakeFolder(dir);
       files.Add(WritePictureFile(s.TileImage, dir + "/square.bmp"));
-      files.Add(WritePictureFile(s.Workspace1, dir + "/grid.bmp"));
+      files.Add(WritePictureFile(s.TileGrid, dir + "/grid.bmp"));
       files.Add(WritePictureFile(s.Thumbnail, dir + "/small.bmp"));
     }
     files.Commit();
@@ -386,12 +386,12 @@ void SetUpRenderState(const RenderOptions& o, AppState& s) {
 
   int32_t width = 0, height = 0;
   CheckBoard(o, width, height);
-  s.Workspace1.Resize(width, height);
-  SetBoardConstants(s.Workspace1, s.engine.board);
+  s.TileGrid.Resize(width, height);
+  SetBoardConstants(s.TileGrid, s.engine.board);
   const BoardConstants& b = s.engine.board;
   // The third surface only holds the squared tile (at most 300 pixels a side), and the
   // grid reads it only there: a board-sized one would cost memory and time for nothing.
-  s.Workspace3.Resize(std::min(b.BoardWidth, kMostTileSide), std::min(b.BoardHeight, kMostTileSide));
+  s.SquareCopy.Resize(std::min(b.BoardWidth, kMostTileSide), std::min(b.BoardHeight, kMostTileSide));
   s.FinalImage.Resize(b.BoardWidth, b.BoardHeight);
   s.Thumbnail.Resize(ThumbnailSide(b.BoardWidth), ThumbnailSide(b.BoardHeight));
 

@@ -449,7 +449,7 @@ void ConsoleForm::MakeLoop_Click() {
 
 void ConsoleForm::closeEvent(QCloseEvent* event) {
   AppState& s = desktop_.State();
-  FinalActions(desktop_.GetUi(), s.settings, s.console, s.Workspace1, desktop_.IniPath());
+  FinalActions(desktop_.GetUi(), s.settings, s.console, s.TileGrid, desktop_.IniPath());
   event->accept();
   desktop_.EndProgram();
 }

@@ -56,12 +56,12 @@ ConsoleForm& Desktop::Console() {
 }
 
 WorkSurfaceForm& Desktop::Workspace1() {
-  if (!workspace1_) workspace1_ = new WorkSurfaceForm("Workspace1Form", kWorkspace1Caption, state_.Workspace1);
+  if (!workspace1_) workspace1_ = new WorkSurfaceForm("Workspace1Form", kWorkspace1Caption, state_.TileGrid);
   return *workspace1_;
 }
 
 WorkSurfaceForm& Desktop::Workspace3() {
-  if (!workspace3_) workspace3_ = new WorkSurfaceForm("Workspace3Form", kWorkspace3Caption, state_.Workspace3);
+  if (!workspace3_) workspace3_ = new WorkSurfaceForm("Workspace3Form", kWorkspace3Caption, state_.SquareCopy);
   return *workspace3_;
 }
 

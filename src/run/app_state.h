@@ -66,7 +66,7 @@ struct AppState {
   float GridSampleSize = 0.0f;  // the area averaged for each grid pixel, at least 1
 
   // The job pipeline.
-  int32_t JobState = kNoJob;
+  JobStage JobState = kNoJob;
   int32_t ScanX = 0;
   int32_t ScanY = 0;
   int32_t ScanLastX = 0;
@@ -74,8 +74,11 @@ struct AppState {
   float SliceCount = 0.0f;
 
   // The pictures that live on the windows.
-  Picture Workspace1;  // the loaded tile while it is squared, then the tile grid
-  Picture Workspace3;  // a copy of the squared tile, sampled while the grid is built
+  // The pictures of the first and third work surfaces: the loaded tile while it is
+  // squared, then the tile grid; and a copy of the squared tile, sampled while the grid
+  // is built.
+  Picture TileGrid;
+  Picture SquareCopy;
   Picture TileImage;   // the console's squared tile
   Picture FinalImage;  // the full-size final picture
   Picture Thumbnail;   // the console's small picture

@@ -44,7 +44,7 @@ DesktopLoopOutcome MakeDesktopLoop(const DesktopLoopRequest& r,
   host.Attach(pipeline);
   try {
     if (r.values.grid) {
-      s.Workspace1 = *r.values.grid;
+      s.TileGrid = *r.values.grid;
       s.settings.NeedToRedrawGrid = false;
     } else if (!BuildSnapshotGrid(s, pipeline, ui, *r.values.square, threads,
                                   [&progress](double done) { return progress(LoopStep::TileGrid, done); })) {

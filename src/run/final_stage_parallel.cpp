@@ -175,7 +175,7 @@ void ReplayThumbnail(const std::vector<int32_t>& colours, const BoardConstants& 
 
 FinalStageInput FinalStageInputOf(const AppState& s) {
   FinalStageInput input;
-  input.grid = &s.Workspace1;
+  input.grid = &s.TileGrid;
   input.engine = &s.engine;
   input.spectrum = &s.spectrum;
   input.specStart = s.console.SpecStart;

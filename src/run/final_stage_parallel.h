@@ -36,7 +36,7 @@ struct ParallelFinalOptions {
 // What the final-image stage reads, taken out of the application state so that frames
 // of an animation can each be drawn with their own colours and shift over one grid.
 struct FinalStageInput {
-  const Picture* grid = nullptr;     // the tile grid (Workspace1)
+  const Picture* grid = nullptr;     // the tile grid
   const EngineState* engine = nullptr;
   const SpectrumTables* spectrum = nullptr;
   int32_t specStart = 0;             // the "Color tone at center" slider
@@ -56,7 +56,7 @@ bool DrawFinalStage(const FinalStageInput& input, Ui& ui, const ParallelFinalOpt
                     Picture& finalImage, Picture* thumbnail);
 
 // Runs the final-image stage of a job that PrepareFinalImage prepared, with the tile
-// grid on Workspace1: draws FinalImage (in a full pass, ScaleFactor 1) and Thumbnail as
+// grid in place: draws FinalImage (in a full pass, ScaleFactor 1) and Thumbnail as
 // the pipeline's ticks would, then ends the stage as they do (FinalRunActive false,
 // JobState 0, the scan position past the board) without saving anything. `ui` must
 // take reports from several threads at once (RecordingUi does): the engine's own traps

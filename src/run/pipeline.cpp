@@ -30,7 +30,7 @@ void Pipeline::LaunchAction(double action, double lastX, double lastY) {
   WithErrorTrap(ui_, "LaunchAction", [&] {
     s_.ScanLastX = RoundToLong(lastX);
     s_.ScanLastY = RoundToLong(lastY);
-    s_.JobState = RoundToLong(action);
+    s_.JobState = static_cast<JobStage>(RoundToLong(action));  // any number: its first tick ends the job
     if (!progressLoaded_) {
       host_.SetProgressLabel("Processing...");
       host_.SetProgressFraction(0);
@@ -139,7 +139,7 @@ void Pipeline::SquaringTick() {
     if (s_.SquareMode == 1) {
       // Wider than tall: the height is stretched, column by column.
       const float y = ToSingle(s_.ScanY * static_cast<double>(s_.SquareScaleInv));
-      const Chroma c = Spot(ui_, s_.Workspace1, s_.ScanX, y, s_.SquareSide, s_.TileHeight);
+      const Chroma c = Spot(ui_, s_.TileGrid, s_.ScanX, y, s_.SquareSide, s_.TileHeight);
       s_.TileImage.PSet(s_.ScanX, s_.ScanY, c.Value);
       s_.SliceCount += 1;
       if (++s_.ScanY > s_.ScanLastY) {
@@ -153,7 +153,7 @@ void Pipeline::SquaringTick() {
     } else if (s_.SquareMode == 2) {
       // Taller than wide: the width is stretched, row by row.
       const float x = ToSingle(s_.ScanX * static_cast<double>(s_.SquareScaleInv));
-      const Chroma c = Spot(ui_, s_.Workspace1, x, s_.ScanY, s_.TileWidth, s_.SquareSide);
+      const Chroma c = Spot(ui_, s_.TileGrid, x, s_.ScanY, s_.TileWidth, s_.SquareSide);
       s_.TileImage.PSet(s_.ScanX, s_.ScanY, c.Value);
       s_.SliceCount += 1;
       if (++s_.ScanX > s_.ScanLastX) {
@@ -179,7 +179,7 @@ void Pipeline::TileGridSetUp() {
   s_.engine.EngineTurn45 = RoundToInteger(s_.console.Turn45ListIndex);
   host_.SetFormVisible(Form::Console, false);
   host_.SetProgressLabel("Creating Tile Grid...");
-  s_.Workspace3.SetPicture(s_.TileImage);
+  s_.SquareCopy.SetPicture(s_.TileImage);
   s_.engine.EngineNumPieces = RoundToLong(LeadingNumber(s_.console.NumPieces));
   SetSpiralGeometry(s_.engine);
   SetGridLayout(s_);
@@ -192,7 +192,7 @@ void Pipeline::TileGridSetUp() {
   s_.ScanY = -s_.GridHalf;
   s_.GridCellEnd = ToSingle(static_cast<double>(s_.GridPeriodReal) + s_.GridCellStart);
   const BoardConstants& b = s_.engine.board;
-  s_.Workspace1.FillBox(0, 0, b.BoardRight, b.BoardBottom, s_.engine.TileColor.Value);
+  s_.TileGrid.FillBox(0, 0, b.BoardRight, b.BoardBottom, s_.engine.TileColor.Value);
 }
 
 Chroma Pipeline::GridSample(float cellX, float cellY) {
@@ -209,7 +209,7 @@ Chroma Pipeline::GridSample(float cellX, float cellY) {
     sx = ToSingle(r * std::cos(static_cast<double>(a)));
     sy = ToSingle(r * std::sin(static_cast<double>(a)));
   }
-  return AreaColorMod(ui_, s_.Workspace3, s_.engine.board, sx, sy, s_.GridSampleSize, s_.GridSampleSize,
+  return AreaColorMod(ui_, s_.SquareCopy, s_.engine.board, sx, sy, s_.GridSampleSize, s_.GridSampleSize,
                       s_.SquareLast, s_.SquareLast);
 }
 
@@ -227,7 +227,7 @@ void Pipeline::TileGridTick() {
       int32_t firstRow = s_.ScanY;
       if (firstRow < 0) firstRow += ((-firstRow + period - 1) / period) * period;
       for (int32_t i = s_.ScanX; i <= board.BoardRight; i += period)
-        for (int32_t j = firstRow; j <= board.BoardBottom; j += period) s_.Workspace1.PSet(i, j, c.Value);
+        for (int32_t j = firstRow; j <= board.BoardBottom; j += period) s_.TileGrid.PSet(i, j, c.Value);
     }
 
     s_.ScanY += 1;
@@ -280,7 +280,7 @@ void Pipeline::TileGridAtOnce(const ParallelRanges& forEach) {
         if (cy < 0) continue;
         for (int32_t i = 0; i < board.BoardWidth; ++i) {
           const int32_t cx = columnCell[static_cast<size_t>(i)];
-          if (cx >= 0) s_.Workspace1.PSet(i, static_cast<int32_t>(j), samples[static_cast<size_t>(cx * n + cy)]);
+          if (cx >= 0) s_.TileGrid.PSet(i, static_cast<int32_t>(j), samples[static_cast<size_t>(cx * n + cy)]);
         }
       }
     });
@@ -343,7 +343,7 @@ void Pipeline::FinalImageTick() {
   const BoardConstants& b = s_.engine.board;
   // Nothing the kernel reads can change during a tick: the console's values change
   // only between ticks.
-  FinalPixelKernel kernel(ui_, s_.Workspace1, s_.engine, s_.spectrum, s_.console.SpecStart);
+  FinalPixelKernel kernel(ui_, s_.TileGrid, s_.engine, s_.spectrum, s_.console.SpecStart);
   while (s_.SliceCount <= kLastItemOfTick && s_.JobState == kFinalImageStage) {
     FinalImageItem(kernel);
     s_.SliceCount += 1;

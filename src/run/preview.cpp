@@ -65,7 +65,7 @@ PreviewRequest MakePreviewRequest(const AppState& s, std::shared_ptr<const Pictu
   // number of parts needs no look: a new one is marked as soon as it is accepted.
   const bool gridFits = !s.settings.NeedToRedrawGrid && s.console.Turn45ListIndex == s.engine.EngineTurn45;
   if (gridFits) {
-    if (!grid || !(*grid == s.Workspace1)) grid = std::make_shared<const Picture>(s.Workspace1);
+    if (!grid || !(*grid == s.TileGrid)) grid = std::make_shared<const Picture>(s.TileGrid);
     r.grid = grid;
   }
   return r;
@@ -92,8 +92,8 @@ bool BuildSnapshotGrid(AppState& s, Pipeline& pipeline, const RecordingUi& ui, c
   // tile's own square of it).
   const BoardConstants& b = s.engine.board;
   s.TileImage = square;
-  s.Workspace1.Resize(b.BoardWidth, b.BoardHeight);
-  s.Workspace3.Resize(std::min(b.BoardWidth, kMostTileSide), std::min(b.BoardHeight, kMostTileSide));
+  s.TileGrid.Resize(b.BoardWidth, b.BoardHeight);
+  s.SquareCopy.Resize(std::min(b.BoardWidth, kMostTileSide), std::min(b.BoardHeight, kMostTileSide));
   s.FinalRunActive = false;
   s.JobState = kTileGridStage;
   s.SliceCount = -1;
@@ -143,7 +143,7 @@ std::optional<PreviewResult> PreviewRenderer::Render(const PreviewRequest& r, co
   const char* where = "Kick_Timer";
   try {
     if (r.grid) {
-      s.Workspace1 = *r.grid;
+      s.TileGrid = *r.grid;
       s.settings.NeedToRedrawGrid = false;
     } else {
       const GridKey key{RoundToLong(LeadingNumber(r.console.NumPieces)), r.console.Turn45ListIndex,
@@ -152,11 +152,11 @@ std::optional<PreviewResult> PreviewRenderer::Render(const PreviewRequest& r, co
         builtFor_.reset();
         if (!BuildSnapshotGrid(s, pipeline, ui, *r.square, threads_, [&cancelled](double) { return !cancelled(); }))
           return failed();
-        built_ = std::move(s.Workspace1);
+        built_ = std::move(s.TileGrid);
         builtFor_ = key;
         result.gridBuilt = true;
       }
-      s.Workspace1 = built_;
+      s.TileGrid = built_;
       s.settings.NeedToRedrawGrid = false;
     }
     if (cancelled()) return std::nullopt;

@@ -69,7 +69,7 @@ struct PreviewResult {
 void SetUpSnapshotState(const PreviewRequest& r, bool large, AppState& s);
 
 // The tile-grid stage as the desktop's job runs it, all at once on `threads` threads (0:
-// one per core): from `square`, the squared tile, into s.Workspace1. `progress` is
+// one per core): from `square`, the squared tile, into s.TileGrid. `progress` is
 // called with the fraction done, from any of the threads; false stops the building.
 // Returns false when it was stopped or when the stage showed an error on `ui`, the
 // pipeline's.

@@ -63,10 +63,10 @@ bool Main(AppState& s, Ui& ui, StartUpHost& host, const std::string& startFolder
     c.LivePreview = m.LivePreview;
 
     s.TileImage.Resize(m.PicRight + 1, m.PicBottom + 1);
-    if (s.Workspace1.Empty()) s.Workspace1.Resize(kDesignBoardWidth, kDesignBoardHeight);
-    SetBoardConstants(s.Workspace1, s.engine.board);
+    if (s.TileGrid.Empty()) s.TileGrid.Resize(kDesignBoardWidth, kDesignBoardHeight);
+    SetBoardConstants(s.TileGrid, s.engine.board);
     const BoardConstants& b = s.engine.board;
-    s.Workspace3.Resize(b.BoardWidth, b.BoardHeight);
+    s.SquareCopy.Resize(b.BoardWidth, b.BoardHeight);
     s.FinalImage.Resize(b.BoardWidth, b.BoardHeight);
     s.Thumbnail.Resize(ThumbnailSide(b.BoardWidth), ThumbnailSide(b.BoardHeight));
 
@@ -85,7 +85,7 @@ bool Main(AppState& s, Ui& ui, StartUpHost& host, const std::string& startFolder
       s.TileImage.SetPicture(LoadPictureFile(m.TileFileName, s.TileImage.BackColor(), kMostTileFilePixels));
     } catch (const RunTimeError&) {
     }
-    s.Workspace1.SetPicture(LoadPictureFile(TileGridPath(startFolder), s.Workspace1.BackColor()));
+    s.TileGrid.SetPicture(LoadPictureFile(TileGridPath(startFolder), s.TileGrid.BackColor()));
 
     e.EngineNumPieces = RoundToLong(LeadingNumber(c.NumPieces));
     SetSpiralGeometry(e);
@@ -95,7 +95,7 @@ bool Main(AppState& s, Ui& ui, StartUpHost& host, const std::string& startFolder
     host.HideForm(Form::Workspace3);
     host.HideForm(Form::Workspace1);
 
-    GetTileColor(ui, s.Workspace1, m.PicRight, m.PicBottom, s.RandomSeed, e.TileColor);
+    GetTileColor(ui, s.TileGrid, m.PicRight, m.PicBottom, s.RandomSeed, e.TileColor);
 
     s.SquareLast = m.PicBottom;
     s.SquareSide = s.SquareLast + 1;

@@ -28,7 +28,7 @@ class StartUpHost {
 inline constexpr const char* kInvalidPropertyValueText = "Invalid property value";
 
 // Runs start-up in `startFolder` with the settings file at `iniPath`. The work surfaces
-// take the desktop's board size unless the caller sized Workspace1 already. Its error
+// take the desktop's board size unless the caller sized the tile grid already. Its error
 // trap is titled "Main": a missing "TileGrid.bmp" or a setting outside its control's
 // range ends start-up there with one message; a tile file that cannot be loaded and
 // folders that cannot be made are passed over silently. Returns whether start-up ran

@@ -21,7 +21,7 @@ bool SquareImage(Pipeline& pipeline, AppState& s, Ui& ui) {
     if (s.GivenTileColor)
       SetGivenTileColor(*s.GivenTileColor, s.engine.TileColor);
     else
-      GetTileColor(ui, s.Workspace1, right, bottom, s.RandomSeed, s.engine.TileColor);
+      GetTileColor(ui, s.TileGrid, right, bottom, s.RandomSeed, s.engine.TileColor);
     if (right != bottom) {
       // The shorter side is stretched to the longer one.
       const bool taller = right < bottom;
@@ -36,7 +36,7 @@ bool SquareImage(Pipeline& pipeline, AppState& s, Ui& ui) {
       s.SquareLast = bottom;
       s.SquareSide = s.SquareLast + 1;
       s.TileImage.Resize(s.SquareSide, s.SquareSide);
-      s.TileImage.SetPicture(s.Workspace1);
+      s.TileImage.SetPicture(s.TileGrid);
       s.SquareMode = 0;
     }
     pipeline.LaunchAction(1, s.SquareLast, s.SquareLast);
@@ -49,7 +49,7 @@ bool TakeNewTile(Pipeline& pipeline, AppState& s, Ui& ui, const std::string& fil
   int32_t lastX = s.settings.PicRight, lastY = s.settings.PicBottom;
   // The loader reports its own failure. A file that cannot be read then changes
   // nothing at all, its name included: it never becomes the tile file.
-  if (!LoadSizeImage(ui, s.Workspace1, file, lastX, lastY)) return false;
+  if (!LoadSizeImage(ui, s.TileGrid, file, lastX, lastY)) return false;
   s.console.TileFile = file;
   s.settings.TileFileName = s.console.TileFile;
   s.settings.NeedToRedrawGrid = true;
@@ -59,7 +59,7 @@ bool TakeNewTile(Pipeline& pipeline, AppState& s, Ui& ui, const std::string& fil
   s.TileHeight = lastY + 1;
   s.TileImage.Cls();
   if (!SquareImage(pipeline, s, ui)) return false;
-  s.Workspace3.SetPicture(s.TileImage);
+  s.SquareCopy.SetPicture(s.TileImage);
   return true;
 }
 

@@ -39,7 +39,7 @@ TEST_F(RenderTest, FlagsOverrideTheSettingsFileWhichOverridesTheDefaults) {
       d << c.NumPieces << " " << c.SmallestRadius << " " << c.FadeWidth << " " << c.Turn45ListIndex << " " << c.Cline
         << " " << c.SpecStart << " " << c.Lighten << " " << c.LightStart << " " << c.FillInQuadrant[0]
         << c.FillInQuadrant[1] << c.FillInQuadrant[2] << c.FillInQuadrant[3] << (c.OutputOption[0] ? " small " : " full ")
-        << c.SaveFile << " " << s.Workspace1.Width() << "x" << s.Workspace1.Height();
+        << c.SaveFile << " " << s.TileGrid.Width() << "x" << s.TileGrid.Height();
       if (p.options->seed) d << " seed " << *s.RandomSeed;
       if (const auto& t = s.GivenTileColor) d << " colour " << t->Red << "," << t->Green << "," << t->Blue;
     } catch (const RenderFailure& f) {

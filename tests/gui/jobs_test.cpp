@@ -40,7 +40,7 @@ void GuiTest::JobsAreCancelledAndANewTileSquaredAndLaidOutOrRefused() {
   QCOMPARE(run.Control<QLineEdit>("TileFile")->text(), Q(run / "Tiles/Rose-Square.bmp"));
   QVERIFY(QImage(run.Control<QLineEdit>("TileFile")->text()).size() == QSize(120, 120));
   QCOMPARE(run.Control("TileImage")->size(), QSize(124, 124));
-  QVERIFY(!run.state().settings.NeedToRedrawGrid && PictureImage(run.state().Workspace1) != Shipped("TileGrid.bmp"));
+  QVERIFY(!run.state().settings.NeedToRedrawGrid && PictureImage(run.state().TileGrid) != Shipped("TileGrid.bmp"));
   QVERIFY(cleanedUp() && run.Said().isEmpty());
   // More than 300 pixels a side: refused with the beep and the message, before any job.
   tile.ticks.clear();

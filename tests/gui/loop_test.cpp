@@ -40,7 +40,7 @@ void GuiTest::TheLoopDialogMakesTheRenderersWebPAndCancelWritesNothing() {
   QCOMPARE(run.Said(), QStringList({"beep", Q("Make loop: A loop is saved as .webp, .mp4, .webm or .gif: \"" +
                                               run / "Output/Loop.png" + "\"")}));
   QVERIFY(run.asked.size() == 1 && run.asked[0].startsWith("Filename for loop | Loops (*.webp *.mp4 *.webm *.gif)"));
-  SavePictureFile(run.state().Workspace1, run / "Grid.bmp");
+  SavePictureFile(run.state().TileGrid, run / "Grid.bmp");
   const ChromaExtended c = run.state().engine.TileColor;
   const auto exact = [](float v) { return QString::number(static_cast<double>(v), 'g', 9); };
   QProcess render;

@@ -41,7 +41,7 @@ TEST_P(RefusedTile, ByTheRendererAndTheTileChange) {
   RecordingUi ui;
   HeadlessHost host;
   Pipeline pipeline(s, host, ui);
-  const auto state = [&s] { return std::make_tuple(s.settings, s.console, s.Workspace1, s.TileImage, s.JobState); };
+  const auto state = [&s] { return std::make_tuple(s.settings, s.console, s.TileGrid, s.TileImage, s.JobState); };
   const auto before = state();
   rusage start{}, end{};
   ::getrusage(RUSAGE_SELF, &start);

@@ -50,7 +50,7 @@ struct Session {
   }
   bool Start(const std::string& ini = "", int w = 640, int h = 480) {
     WriteFileBytes(folder / "Tesklet.INI", ini);
-    if (w > 0) s.Workspace1 = Picture(w, h);
+    if (w > 0) s.TileGrid = Picture(w, h);
     SavePictureFile(Tile(w > 0 ? w : 793, w > 0 ? h : 573), folder / "TileGrid.bmp");
     s.RandomSeed = 7;
     StartUpHost windows;
@@ -251,7 +251,7 @@ TEST_P(FastPath, DrawsTheSamePicturesAsTheTicksAndEndsTheStageAsTheyDo) {
   CreateFinalClick(run.pipeline, run.s, run.ui);
   if (c.redrawGrid) {
     ASSERT_EQ(PrepareFinalImage(fast, run.ui), kTileGridStage);
-    fast.Workspace1.Cls();  // nothing of the old grid may show through
+    fast.TileGrid.Cls();  // nothing of the old grid may show through
     fast.JobState = kTileGridStage, fast.SliceCount = -1, fast.ScanX = fast.ScanY = 0;  // as the job starts it
     HeadlessHost host;
     Pipeline(fast, host, run.ui).TileGridAtOnce([&c](int64_t n, const std::function<void(int64_t, int64_t)>& work) {
@@ -264,7 +264,7 @@ TEST_P(FastPath, DrawsTheSamePicturesAsTheTicksAndEndsTheStageAsTheyDo) {
   ASSERT_TRUE(RunFinalStageParallel(fast, run.ui, {.threads = c.threads, .progress = {}, .progressIntervalMs = 100}));
   const AppState& ticks = run.s;
   EXPECT_TRUE(run.ui.Messages().empty());
-  EXPECT_TRUE(fast.FinalImage == ticks.FinalImage && fast.Thumbnail == ticks.Thumbnail && fast.Workspace1 == ticks.Workspace1);
+  EXPECT_TRUE(fast.FinalImage == ticks.FinalImage && fast.Thumbnail == ticks.Thumbnail && fast.TileGrid == ticks.TileGrid);
   EXPECT_EQ(tuple(fast.JobState, fast.FinalRunActive, fast.ScanX, fast.ScanY, fast.SliceCount, fast.GridCellX,
                   fast.GridCellY, fast.settings.NeedToRedrawGrid),
             tuple(ticks.JobState, ticks.FinalRunActive, ticks.ScanX, ticks.ScanY, ticks.SliceCount, ticks.GridCellX,

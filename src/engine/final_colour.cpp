@@ -202,10 +202,6 @@ MARVANE_INLINE bool FinalPixelKernel::PaintColour(const Ring& ring, const Chroma
   return true;
 }
 
-bool FinalPixelKernel::Paint(const Ring& ring, const Chroma& baseColor, Chroma& outColor) {
-  return PaintColour(ring, baseColor, outColor);
-}
-
 MARVANE_PER_PIXEL int32_t FinalPixelKernel::ScanColour(const Ring& ring, float dx, float dy) {
   Chroma out;
   PaintColour(ring, SampleAt(ring, dx, dy), out);  // drawn, so coloured too
@@ -218,32 +214,6 @@ MARVANE_PER_PIXEL bool FinalPixelKernel::ScanColour(int32_t x, int32_t y, int32_
   if (!ring.drawn) return false;
   value = ScanColour(ring, dx, dy);
   return true;
-}
-
-void PaintFinalPixel(Ui& ui, const EngineState& state, const SpectrumTables& spectrum,
-                     int32_t specStart, float fraction, int32_t x, int32_t y, const Chroma& baseColor,
-                     Chroma& outColor, Picture& finalImage, Picture& thumbnail) {
-  // The grid is not read: only the colouring runs.
-  FinalPixelKernel kernel(ui, finalImage, state, spectrum, specStart);
-  if (!kernel.Paint(kernel.RingOf(kernel.Dx(x), kernel.Dy(y)), baseColor, outColor)) return;
-  if (fraction == 1.0f) finalImage.PSet(x, y, outColor.Value);
-  thumbnail.PSet(ThumbnailCoordinate(x), ThumbnailCoordinate(y), outColor.Value);
-}
-
-bool FinalPixelColour(Ui& ui, const Picture& surface, const EngineState& state,
-                      const SpectrumTables& spectrum, int32_t specStart, int32_t x, int32_t y,
-                      int32_t& value) {
-  return FinalPixelKernel(ui, surface, state, spectrum, specStart).ScanColour(x, y, value);
-}
-
-void DrawFinalPixel(Ui& ui, const Picture& surface, const EngineState& state,
-                    const SpectrumTables& spectrum, int32_t specStart, float fraction, int32_t x,
-                    int32_t y, Picture& finalImage, Picture& thumbnail) {
-  int32_t value = 0;
-  if (!FinalPixelColour(ui, surface, state, spectrum, specStart, x, y, value)) return;
-  // Drawn as PaintFinalPixel draws: the full-size picture only in a full pass.
-  if (fraction == 1.0f) finalImage.PSet(x, y, value);
-  thumbnail.PSet(ThumbnailCoordinate(x), ThumbnailCoordinate(y), value);
 }
 
 float LightFactor(double a, double b) {

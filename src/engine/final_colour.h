@@ -75,7 +75,7 @@ class FinalPixelKernel {
   struct Ring {
     float r = 0.0f;
     bool drawn = false;        // beyond the smallest radius plus one: the scan paints it
-    bool coloured = false;     // beyond the smallest radius: PaintFinalPixel paints it
+    bool coloured = false;     // beyond the smallest radius: the colouring applies
     float across = 0.0f;       // the ring coordinate's fraction, in tile pixels
     float footprint = 0.0f;    // one board pixel's side in tile pixels
     float rho = 0.0f;          // the distance beyond the smallest radius
@@ -97,9 +97,6 @@ class FinalPixelKernel {
   // The same from the board pixel: false for a pixel at or inside the smallest radius
   // plus one, which keeps the background.
   bool ScanColour(int32_t x, int32_t y, int32_t& value);
-  // The colour painted at distance `ring` from the sample `baseColor`; false inside the
-  // smallest radius.
-  bool Paint(const Ring& ring, const Chroma& baseColor, Chroma& outColor);
 
  private:
   Chroma SampleAt(const Ring& ring, float dx, float dy);
@@ -118,31 +115,6 @@ class FinalPixelKernel {
   double offset_;      // half a grid cell
   std::unique_ptr<SpectrumPlaceMemo> memo_;  // made when first needed
 };
-
-// Colours and draws board pixel (x, y) from the sample `baseColor`. `specStart` is the
-// "Color tone at center" slider's value at this moment. `fraction` is 1 for a full pass,
-// which also draws on `finalImage`; the thumbnail is always drawn, at (x / 4, y / 4)
-// rounded down: the quarter-size picture then takes one pixel per visit of a "Small
-// image only" pass whose stride of 4 starts at the centre, without gaps or collisions
-// even when the centre is odd. Pixels inside the smallest radius are left alone and
-// `outColor` is not written.
-void PaintFinalPixel(Ui& ui, const EngineState& state, const SpectrumTables& spectrum,
-                     int32_t specStart, float fraction, int32_t x, int32_t y, const Chroma& baseColor,
-                     Chroma& outColor, Picture& finalImage, Picture& thumbnail);
-
-// One visit of the final-image scan at board pixel (x, y): pixels beyond the smallest
-// radius plus one are sampled from the tile grid on `surface` (cell side GridTileSize,
-// offset by half a cell) and painted; those at or inside it keep the background.
-void DrawFinalPixel(Ui& ui, const Picture& surface, const EngineState& state,
-                    const SpectrumTables& spectrum, int32_t specStart, float fraction, int32_t x,
-                    int32_t y, Picture& finalImage, Picture& thumbnail);
-
-// The colour that one visit of the final-image scan gives board pixel (x, y), as
-// DrawFinalPixel paints it: false for a pixel at or inside the smallest radius plus
-// one, which keeps the background.
-bool FinalPixelColour(Ui& ui, const Picture& surface, const EngineState& state,
-                      const SpectrumTables& spectrum, int32_t specStart, int32_t x, int32_t y,
-                      int32_t& value);
 
 // The thumbnail pixel that board coordinate c lands on.
 inline int32_t ThumbnailCoordinate(int32_t c) { return c >> 2; }

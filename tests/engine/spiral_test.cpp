@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -49,29 +50,35 @@ TEST(SpiralGeometry, TheBoardTheRingsThePiecesTheAnglesAndTheCentreBrightness) {
   EXPECT_NEAR(LightFactor(100, 2), 2 * 3.39677f, 2e-5);
 }
 
+// The colour one visit of the final-image scan gives board pixel (x, y), as the ticks, the
+// fast path, the preview and the loop's frames ask the kernel for it; none where the scan
+// leaves the background.
+std::optional<int32_t> ScanColourAt(Ui& ui, const Picture& grid, const EngineState& st, int32_t tone, int32_t x,
+                                    int32_t y) {
+  FinalPixelKernel kernel(ui, grid, st, ReadySpectrum(), tone);
+  int32_t value = 0;
+  return kernel.ScanColour(x, y, value) ? std::optional<int32_t>(value) : std::nullopt;
+}
+
 TEST(FinalColour, DrawnWhereTheSpiralPutsEachPixelRecolouredAlongTheSpectrumAndInBrightnessAndFaded) {
   // 640 x 1000: centre (320, 500) and outer radius 400; N = 49 gives cells of 51, and R0 is 90.
   EngineState st;
   SetBoardConstants(640, 1000, st.board);
   st.EngineNumPieces = 49, st.EngineSmallestRadius = 90, st.GridTileSize = 51;
   SetSpiralGeometry(st);
-  constexpr int32_t kBack = 0x010203;  // the pictures' background: nothing drawn
-  Picture finalImage(640, 1000, kBack), thumbnail(160, 250, kBack), cell(51, 51);
+  Picture cell(51, 51);
   for (int y = 0; y < 51; ++y)
     for (int x = 0; x < 51; ++x) cell.PSet(x, y, Rgb(x, y, 9));  // red is the column, green the row
   // Ring coordinates 0.172, 0.822, 6.232 at r = 92, 100, 200: 8.80, 42.17, 11.87 across (+ 25.5, folded). A quarter,
   // half, three quarter and nearly full turn clockwise from up: 12.82, 25.65, 38.47, 47.29 along (+ 25.5, folded).
   const int cells[][3] = {{420, 500, Rgb(38, 17, 9)}, {320, 600, Rgb(0, 17, 9)}, {120, 500, Rgb(13, 37, 9)},
-                          {319, 400, Rgb(22, 17, 9)}, {412, 500, Rgb(38, 34, 9)}, {411, 500, kBack}};  // R0 + 1: left
+                          {319, 400, Rgb(22, 17, 9)}, {412, 500, Rgb(38, 34, 9)}, {411, 500, -1}};  // R0 + 1: left
   RecordingUi ui;
-  for (const auto& r : cells) {
-    DrawFinalPixel(ui, cell, st, ReadySpectrum(), 0, 1.0f, r[0], r[1], finalImage, thumbnail);
-    EXPECT_EQ(std::tuple(finalImage.Point(r[0], r[1]), thumbnail.Point(r[0] / 4, r[1] / 4)), std::tuple(r[2], r[2]));
-  }
-  DrawFinalPixel(ui, cell, st, ReadySpectrum(), 0, 0.25f, 500, 500, finalImage, thumbnail);  // the thumbnail only
-  EXPECT_EQ(std::tuple(finalImage.Point(500, 500), thumbnail.Point(125, 125) != kBack), std::tuple(kBack, true));
+  for (const auto& r : cells)
+    EXPECT_EQ(ScanColourAt(ui, cell, st, 0, r[0], r[1]).value_or(-1), r[2]) << r[0] << ", " << r[1];
+  // A tile grid of one colour samples that colour everywhere, so what follows is the colouring alone.
   st.CenterColor = ExtendedFrom(Chroma{75, 75, 255, Rgb(75, 75, 255)});
-  const Chroma base{255, 165, 75, Rgb(255, 165, 75), true, true};  // painted: spectrum entry 40
+  const Picture plain(51, 51, Rgb(255, 165, 75));  // spectrum entry 40
   const struct { int r, tone; float hue, shift, light, fade; int32_t colour; } rows[] = {  // straight below the centre
       {150, 0, 0, 0, 0, 300, Rgb(255, 165, 75)},    // no colour setting: passed through, fade band and all
       {200, 5, -5, 0, 0, 3, Rgb(255, 165, 75)},     // tone and hue offset cancel
@@ -80,24 +87,18 @@ TEST(FinalColour, DrawnWhereTheSpiralPutsEachPixelRecolouredAlongTheSpectrumAndI
       {245, 0, 0, 0, 0.5f, 3, Rgb(255, 188, 120)},  // m = 0.25: a quarter of the way to white
       {400, 0, 0, 0, -1, 3, 0}, {400, 0, 0, 0, 1, 3, Rgb(255, 255, 255)},  // f = 1: black and white
       {100, 5, -5, 0, 0, 20, Rgb(165, 120, 165)},   // halfway through the band: half of each
-      {92, 5, -5, 0, 0, 60, Rgb(75, 75, 255)}, {90, 0, 0, 0.5f, 0, 3, Rgb(75, 75, 255)},  // ramps of 0.0027 and 0
-      {89, 0, 0, 0.5f, 0, 3, kBack}};               // inside R0 nothing is drawn
-  for (const auto& r : rows)
-    for (const float fraction : {1.0f, 0.25f}) {
-      st.TileHueOffset = r.hue, st.SpectrumShift = r.shift, st.BrightnessShift = r.light, st.EngineFadeWidth = r.fade;
-      finalImage.Cls(), thumbnail.Cls();
-      Chroma out{0, 0, 0, kBack};
-      PaintFinalPixel(ui, st, ReadySpectrum(), r.tone, fraction, 320, 500 + r.r, base, out, finalImage, thumbnail);
-      EXPECT_EQ(std::tuple(out.Value, finalImage.Point(320, 500 + r.r), thumbnail.Point(80, (500 + r.r) / 4)),
-                std::tuple(r.colour, fraction == 1 ? r.colour : kBack, r.colour)) << r.r << " at " << fraction;
-    }
+      {92, 5, -5, 0, 0, 60, Rgb(75, 75, 255)},      // a ramp of 0.0027: the centre colour
+      {91, 0, 0, 0.5f, 0, 3, -1}};                  // at R0 + 1 and inside, the scan draws nothing
+  for (const auto& r : rows) {
+    st.TileHueOffset = r.hue, st.SpectrumShift = r.shift, st.BrightnessShift = r.light, st.EngineFadeWidth = r.fade;
+    EXPECT_EQ(ScanColourAt(ui, plain, st, r.tone, 320, 500 + r.r).value_or(-1), r.colour) << r.r;
+  }
   // A hue beyond 16 bits names no entry: SpecColor's trap reports it, and black is painted.
   ASSERT_TRUE(ui.Messages().empty());
   st.TileHueOffset = 100000, st.SpectrumShift = 0, st.BrightnessShift = 0, st.EngineFadeWidth = 3;
-  Chroma out;
-  PaintFinalPixel(ui, st, ReadySpectrum(), 1, 1.0f, 320, 745, base, out, finalImage, thumbnail);  // tone 1: coloured
+  EXPECT_EQ(ScanColourAt(ui, plain, st, 1, 320, 745), 0);  // tone 1: coloured
   ASSERT_EQ(ui.Messages().size(), 1u);
-  EXPECT_EQ(std::tuple(out.Value, ui.Messages()[0].title, ui.Messages()[0].text), std::tuple(0, "SpecColor", "Overflow"));
+  EXPECT_EQ(std::tuple(ui.Messages()[0].title, ui.Messages()[0].text), std::tuple("SpecColor", "Overflow"));
 }
 
 // The painting finds a sample's place on the spectrum from its whole components, and

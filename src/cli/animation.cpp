@@ -23,8 +23,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-RenderFailure BadInput(const std::string& text) { return RenderFailure(kExitBadInput, text); }
-
 // The bar on a terminal: frames done, frames a second, the time left.
 class FrameProgress {
  public:

@@ -41,18 +41,8 @@ double MillisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-RenderFailure BadInput(const std::string& text) { return RenderFailure(kExitBadInput, text); }
-
-// The first message a trap showed, as "title: text".
-std::string FirstMessage(const RecordingUi& ui) {
-  const auto messages = ui.Messages();
-  if (messages.empty()) return {};
-  const auto& m = messages.front();
-  return m.title.empty() ? m.text : m.title + ": " + m.text;
-}
-
 void FailOnMessage(const RecordingUi& ui) {
-  if (!ui.Messages().empty()) throw BadInput(FirstMessage(ui));
+  if (!ui.Messages().empty()) throw BadInput(ui.FirstMessage());
 }
 
 // The progress line, on a terminal only, and only once a stage has run for a moment.
@@ -188,7 +178,7 @@ void TakeTile(const RenderOptions& o, Pipeline& pipeline, AppState& s, Recording
     const auto& m = messages.front();
     if (m.title == "Load Size Image") throw BadInput("--tile: " + m.text);
     if (m.title == kTileSizeTitle) throw BadInput(TileSizeFailure(o.tile, s.settings.PicRight, s.settings.PicBottom));
-    throw BadInput(FirstMessage(ui));
+    throw BadInput(ui.FirstMessage());
   }
   if (!squared || s.JobState != kNoJob || s.settings.NeedToRedrawGrid)
     throw BadInput("--tile " + o.tile + ": the tile grid was not built");
@@ -404,9 +394,7 @@ void SetUpRenderState(const RenderOptions& o, AppState& s) {
     e.BrightnessShift = ToSingle(c.Lighten * 0.01);
     e.EngineSmallestRadius = RoundToLong(LeadingNumber(c.SmallestRadius));
     e.EngineFadeWidth = ToSingleChecked(LeadingNumber(c.FadeWidth));
-    e.EngineNumPieces = RoundToLong(LeadingNumber(c.NumPieces));
-    SetSpiralGeometry(e);
-    SetGridLayout(s);
+    SetPartsAndLayout(s);
   } catch (const RunTimeError& ex) {
     throw BadInput(ex.what());
   }

@@ -6,6 +6,11 @@
 
 namespace marvane {
 
+// The exit statuses.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitBadInput = 1;
+inline constexpr int kExitBadUsage = 2;
+
 class RenderFailure : public std::runtime_error {
  public:
   RenderFailure(int status, const std::string& text) : std::runtime_error(text), status_(status) {}
@@ -14,5 +19,8 @@ class RenderFailure : public std::runtime_error {
  private:
   int status_;
 };
+
+// A render refused for what the user gave it: exit status 1 (kExitBadInput).
+inline RenderFailure BadInput(const std::string& text) { return RenderFailure(kExitBadInput, text); }
 
 }  // namespace marvane

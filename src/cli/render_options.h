@@ -16,14 +16,11 @@
 #include <optional>
 #include <string>
 
+#include "cli/render_failure.h"
 #include "util/numbers.h"
 
 namespace marvane {
 
-// The exit statuses.
-inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitBadInput = 1;
-inline constexpr int kExitBadUsage = 2;
 
 inline constexpr const char* kRenderProgramName = "marvane-render";
 

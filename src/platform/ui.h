@@ -57,6 +57,12 @@ class RecordingUi : public Ui {
       if (e.kind == Event::Kind::Message) out.push_back(e);
     return out;
   }
+  // The first message box as one line, "title: text" (the text alone without a title),
+  // as the command line and the preview's status line show an error; empty when none.
+  std::string FirstMessage() const {
+    for (const auto& m : Messages()) return m.title.empty() ? m.text : m.title + ": " + m.text;
+    return {};
+  }
   int BeepCount() const {
     std::lock_guard lock(mutex_);
     int n = 0;

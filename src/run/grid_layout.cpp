@@ -12,4 +12,10 @@ void SetGridLayout(AppState& s) {
   s.GridHalf = RoundToLong(s.GridTileFloor * 0.5);
 }
 
+void SetPartsAndLayout(AppState& s) {
+  s.engine.EngineNumPieces = RoundToLong(LeadingNumber(s.console.NumPieces));
+  SetSpiralGeometry(s.engine);
+  SetGridLayout(s);
+}
+
 }  // namespace marvane

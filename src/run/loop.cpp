@@ -102,13 +102,6 @@ bool ForEachFrame(int32_t count, const LoopRun& run, std::atomic<bool>& stop,
   return !stop;
 }
 
-std::string FirstMessage(const RecordingUi& ui) {
-  const auto messages = ui.Messages();
-  if (messages.empty()) return {};
-  const auto& m = messages.front();
-  return m.title.empty() ? m.text : m.title + ": " + m.text;
-}
-
 // Frame i of the loop of `s`, drawn on `threads` threads.
 Picture DrawFrame(const LoopSpec& spec, const AppState& s, RecordingUi& ui, int32_t i, int32_t threads) {
   FinalStageInput input = FinalStageInputOf(s);
@@ -125,7 +118,7 @@ Picture DrawFrame(const LoopSpec& spec, const AppState& s, RecordingUi& ui, int3
   options.threads = threads;
   DrawFinalStage(input, ui, options, spec.small ? unused : frame, spec.small ? &frame : nullptr);
   // An engine error (a trap's message) ends the loop as it ends a still.
-  if (!ui.Messages().empty()) throw RunTimeError(FirstMessage(ui));
+  if (!ui.Messages().empty()) throw RunTimeError(ui.FirstMessage());
   return frame;
 }
 

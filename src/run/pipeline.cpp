@@ -180,9 +180,7 @@ void Pipeline::TileGridSetUp() {
   host_.SetFormVisible(Form::Console, false);
   host_.SetProgressLabel("Creating Tile Grid...");
   s_.SquareCopy.SetPicture(s_.TileImage);
-  s_.engine.EngineNumPieces = RoundToLong(LeadingNumber(s_.console.NumPieces));
-  SetSpiralGeometry(s_.engine);
-  SetGridLayout(s_);
+  SetPartsAndLayout(s_);
   s_.GridSampleStep = ToSingle(Divide(s_.SquareLast, s_.engine.GridTileSize + 1.0));
   s_.GridSampleSize = std::max(s_.GridSampleStep, 1.0f);
   s_.GridPeriodReal = ToSingle(s_.engine.GridTileSize + 1.0);

@@ -30,7 +30,6 @@ std::string ExactText(float v) {
 // Thrown from a piece of the grid's work when a newer request has come.
 struct Cancelled {};
 
-std::string MessageText(const RecordingUi::Event& m) { return m.title.empty() ? m.text : m.title + ": " + m.text; }
 
 }  // namespace
 
@@ -114,9 +113,7 @@ bool BuildSnapshotGrid(AppState& s, Pipeline& pipeline, const RecordingUi& ui, c
 }
 
 int32_t PrepareSnapshotFinal(AppState& s, Ui& ui) {
-  s.engine.EngineNumPieces = RoundToLong(LeadingNumber(s.console.NumPieces));
-  SetSpiralGeometry(s.engine);
-  SetGridLayout(s);
+  SetPartsAndLayout(s);
   return PrepareFinalImage(s, ui);
 }
 
@@ -132,9 +129,8 @@ std::optional<PreviewResult> PreviewRenderer::Render(const PreviewRequest& r, co
   host.Attach(pipeline);
   PreviewResult result;
   const auto failed = [&]() -> std::optional<PreviewResult> {
-    const auto messages = ui.Messages();
-    if (messages.empty()) return std::nullopt;
-    result.message = MessageText(messages.front());
+    result.message = ui.FirstMessage();
+    if (result.message.empty()) return std::nullopt;
     return result;
   };
 

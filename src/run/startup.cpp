@@ -87,9 +87,7 @@ bool Main(AppState& s, Ui& ui, StartUpHost& host, const std::string& startFolder
     }
     s.TileGrid.SetPicture(LoadPictureFile(TileGridPath(startFolder), s.TileGrid.BackColor()));
 
-    e.EngineNumPieces = RoundToLong(LeadingNumber(c.NumPieces));
-    SetSpiralGeometry(e);
-    SetGridLayout(s);
+    SetPartsAndLayout(s);
 
     host.HideForm(Form::FinalImage);
     host.HideForm(Form::Workspace3);

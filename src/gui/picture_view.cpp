@@ -3,23 +3,9 @@
 #include <QPainter>
 
 #include "platform/picture.h"
+#include "platform/picture_image.h"
 
 namespace marvane {
-
-QImage PictureImage(const Picture& picture) {
-  if (picture.Empty()) return {};
-  QImage image(picture.Width(), picture.Height(), QImage::Format_RGB32);
-  const auto& pixels = picture.Pixels();
-  for (int y = 0; y < picture.Height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    const int32_t* row = pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(picture.Width());
-    for (int x = 0; x < picture.Width(); ++x) {
-      const int32_t v = row[x];
-      line[x] = qRgb(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
-    }
-  }
-  return image;
-}
 
 PictureView::PictureView(const Picture& picture, int border, QWidget* parent)
     : QFrame(parent), picture_(picture), border_(border) {
@@ -40,7 +26,7 @@ void PictureView::paintEvent(QPaintEvent* event) {
   QFrame::paintEvent(event);
   if (picture_.Empty()) return;
   QPainter painter(this);
-  painter.drawImage(QPoint(border_, border_), PictureImage(picture_));
+  painter.drawImage(QPoint(border_, border_), ImageOfPicture(picture_));
 }
 
 }  // namespace marvane

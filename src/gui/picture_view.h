@@ -9,9 +9,6 @@ namespace marvane {
 
 class Picture;
 
-// The Picture's pixels as a Qt image of the same size.
-QImage PictureImage(const Picture& picture);
-
 class PictureView : public QFrame {
   Q_OBJECT
  public:

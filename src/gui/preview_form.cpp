@@ -10,6 +10,7 @@
 #include "gui/picture_view.h"
 #include "run/create_final.h"
 #include "util/numbers.h"
+#include "platform/picture_image.h"
 
 namespace marvane {
 
@@ -149,7 +150,7 @@ void PreviewForm::Finished(uint64_t generation, PreviewResult result, double mil
     return;
   }
   shown_ = std::move(result.picture);
-  view_->SetImage(PictureImage(shown_));
+  view_->SetImage(ImageOfPicture(shown_));
   status_->setText(QString("%1 x %2 pixels, made in %3 ms%4")
                        .arg(shown_.Width())
                        .arg(shown_.Height())

@@ -13,6 +13,7 @@
 #include "platform/picture_files.h"
 #include "platform/run_time_error.h"
 #include "platform/share_files.h"
+#include "platform/picture_image.h"
 
 namespace marvane {
 
@@ -43,7 +44,7 @@ QImage SplashPicture() {
   const std::string file = FindShareFile(kSplashFileName);
   if (!file.empty()) {
     try {
-      const QImage picture = PictureImage(LoadPictureFile(file, 0));
+      const QImage picture = ImageOfPicture(LoadPictureFile(file, 0));
       if (picture.size() == QSize(kSplashPictureWidth, kSplashPictureHeight)) return picture;
       return picture.scaled(kSplashPictureWidth, kSplashPictureHeight, Qt::IgnoreAspectRatio,
                             Qt::SmoothTransformation);

@@ -1,4 +1,5 @@
 #include "tools/title_pictures.h"
+#include "platform/picture_image.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -43,18 +44,6 @@ QPainterPath CentredText(const QString& text, const QFont& font, double centreX,
 
 }  // namespace
 
-QImage ToQImage(const Picture& picture) {
-  QImage image(picture.Width(), picture.Height(), QImage::Format_RGB32);
-  for (int32_t y = 0; y < picture.Height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int32_t x = 0; x < picture.Width(); ++x) {
-      const int32_t c = picture.Point(x, y);
-      line[x] = qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-    }
-  }
-  return image;
-}
-
 Picture FromQImage(const QImage& image) {
   const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
   Picture picture(rgb.width(), rgb.height(), 0);
@@ -67,7 +56,7 @@ Picture FromQImage(const QImage& image) {
 }
 
 Picture MakeSplashPicture(const Picture& sample) {
-  QImage splash = CoverCut(ToQImage(sample), kSplashWidth, kSplashHeight);
+  QImage splash = CoverCut(ImageOfPicture(sample), kSplashWidth, kSplashHeight);
   QPainter painter(&splash);
   painter.setRenderHint(QPainter::Antialiasing);
 
@@ -99,7 +88,7 @@ Picture MakeSplashPicture(const Picture& sample) {
 }
 
 QImage MakeIconImage(const Picture& sample, int32_t side) {
-  const QImage square = CoverCut(ToQImage(sample), side, side);
+  const QImage square = CoverCut(ImageOfPicture(sample), side, side);
   QImage icon(side, side, QImage::Format_ARGB32_Premultiplied);
   icon.fill(Qt::transparent);
   QPainter painter(&icon);

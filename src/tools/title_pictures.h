@@ -23,8 +23,6 @@ Picture MakeSplashPicture(const Picture& sample);
 // ground, with a thin dark rim: the spiral's centre as a round icon.
 QImage MakeIconImage(const Picture& sample, int32_t side);
 
-// Conversions between the program's pictures and Qt's, pixel for pixel.
-QImage ToQImage(const Picture& picture);
 Picture FromQImage(const QImage& image);
 
 }  // namespace marvane

@@ -4,6 +4,7 @@
 #include "gui/picture_view.h"
 #include "gui/splash.h"
 #include "gui/support/gui_run.h"
+#include "platform/picture_image.h"
 
 namespace marvane::guitest {
 
@@ -30,7 +31,7 @@ void GuiTest::TheConsoleOpensOnTheShippedFilesBehindTheSplash() {
   QVERIFY(hues.pixel(0, 0) == qRgb(first.red, first.green, first.blue));
   QVERIFY(hues.pixel(139, 25) == qRgb(last.red, last.green, last.blue));
   for (int x = 1; x < 140; ++x) QVERIFY(qGray(grey.pixel(x, 13)) > qGray(grey.pixel(x - 1, 13)));
-  QCOMPARE(PictureImage(run.state().TileGrid), Shipped("TileGrid.bmp"));
+  QCOMPARE(ImageOfPicture(run.state().TileGrid), Shipped("TileGrid.bmp"));
   run.Click("HelpMe");
   QVERIFY(run.desktop->Help().isVisible() && run.Said().isEmpty());
   // The splash goes by itself two seconds after it came, and the program goes on.

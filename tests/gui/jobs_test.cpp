@@ -2,6 +2,7 @@
 // tile squared and laid out as the new grid in one job, and a tile refused before any job.
 #include "gui/picture_view.h"
 #include "gui/support/gui_run.h"
+#include "platform/picture_image.h"
 
 namespace marvane::guitest {
 
@@ -40,7 +41,7 @@ void GuiTest::JobsAreCancelledAndANewTileSquaredAndLaidOutOrRefused() {
   QCOMPARE(run.Control<QLineEdit>("TileFile")->text(), Q(run / "Tiles/Rose-Square.bmp"));
   QVERIFY(QImage(run.Control<QLineEdit>("TileFile")->text()).size() == QSize(120, 120));
   QCOMPARE(run.Control("TileImage")->size(), QSize(124, 124));
-  QVERIFY(!run.state().settings.NeedToRedrawGrid && PictureImage(run.state().TileGrid) != Shipped("TileGrid.bmp"));
+  QVERIFY(!run.state().settings.NeedToRedrawGrid && ImageOfPicture(run.state().TileGrid) != Shipped("TileGrid.bmp"));
   QVERIFY(cleanedUp() && run.Said().isEmpty());
   // More than 300 pixels a side: refused with the beep and the message, before any job.
   tile.ticks.clear();

@@ -6,21 +6,17 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QRgba64>
 #include <QSize>
 #include <QString>
 #include <fcntl.h>
-#include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <cstddef>
 #include <mutex>
@@ -30,7 +26,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/output_file.h"
 #include "platform/picture_file_structure.h"
 #include "platform/run_time_error.h"
 
@@ -282,140 +277,6 @@ Picture DecodePictureFile(const std::string& path, int32_t backColor, int64_t mo
   return PictureFromImage(image, backColor, path);
 }
 
-// A null image when there is no memory for it.
-QImage ImageFromPicture(const Picture& picture) {
-  QImage image(picture.Width(), picture.Height(), QImage::Format_RGB32);
-  if (image.isNull()) return image;
-  const int32_t* in = picture.Pixels().data();
-  for (int y = 0; y < picture.Height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < picture.Width(); ++x) {
-      const auto v = static_cast<uint32_t>(*in++);
-      line[x] = qRgb(static_cast<int>(v & 0xFFu), static_cast<int>((v >> 8) & 0xFFu), static_cast<int>((v >> 16) & 0xFFu));
-    }
-  }
-  // A new QImage takes its resolution from the screen (or 100 dpi with none), and the
-  // BMP header records it: fix it at 96 dpi so that the same picture gives the same
-  // bytes from the desktop program and from the renderer, on any screen.
-  image.setDotsPerMeterX(3780);
-  image.setDotsPerMeterY(3780);
-  return image;
-}
-
-// The bytes of a BMP file of the picture, as Qt's writer makes them of an RGB32 image
-// at 96 dpi (3780 pixels a metre): 24 bits a pixel, blue first, the rows from the
-// bottom up, each padded with zeros to a whole number of 4 bytes. They are made here a
-// band of rows at a time and handed to `put`, so a picture of any size needs no second
-// copy of itself in memory. False when `put` fails.
-constexpr uint64_t kBmpHeaderBytes = 14 + 40;
-
-uint64_t BmpRowBytes(const Picture& picture) { return (static_cast<uint64_t>(picture.Width()) * 3 + 3) / 4 * 4; }
-
-// The format keeps sizes in 32 bits.
-bool FitsInBmp(const Picture& picture) {
-  return BmpRowBytes(picture) * static_cast<uint64_t>(picture.Height()) + kBmpHeaderBytes <= UINT32_MAX;
-}
-
-template <typename Put>
-bool WriteBmp(const Picture& picture, Put&& put) {
-  const uint64_t width = static_cast<uint64_t>(picture.Width()), height = static_cast<uint64_t>(picture.Height());
-  const uint64_t rowBytes = BmpRowBytes(picture);
-  const uint64_t imageBytes = rowBytes * height;
-  constexpr uint64_t kHeaderBytes = kBmpHeaderBytes;
-  unsigned char header[kHeaderBytes] = {'B', 'M'};
-  const auto put32 = [&header](size_t at, uint64_t v) {
-    for (int i = 0; i < 4; ++i) header[at + i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
-  };
-  put32(2, imageBytes + kHeaderBytes);
-  put32(10, kHeaderBytes);  // where the pixels start
-  put32(14, 40);            // the size of the information header
-  put32(18, width);
-  put32(22, height);
-  header[26] = 1;           // one plane
-  header[28] = 24;          // bits a pixel
-  put32(34, imageBytes);
-  put32(38, 3780);
-  put32(42, 3780);
-  if (!put(header, sizeof header)) return false;
-
-  // About a megabyte at a time.
-  const uint64_t bandRows = std::max<uint64_t>(1, (uint64_t{1} << 20) / std::max<uint64_t>(rowBytes, 1));
-  std::vector<unsigned char> band(static_cast<size_t>(std::min(bandRows, height) * rowBytes), 0);
-  const int32_t* pixels = picture.Pixels().data();
-  for (uint64_t done = 0; done < height;) {
-    const uint64_t rows = std::min(bandRows, height - done);
-    for (uint64_t r = 0; r < rows; ++r) {
-      const int32_t* in = pixels + (height - 1 - (done + r)) * width;
-      unsigned char* out = band.data() + r * rowBytes;
-      for (uint64_t x = 0; x < width; ++x) {
-        const auto v = static_cast<uint32_t>(in[x]);
-        *out++ = static_cast<unsigned char>(v >> 16);
-        *out++ = static_cast<unsigned char>(v >> 8);
-        *out++ = static_cast<unsigned char>(v);
-      }
-    }
-    if (!put(band.data(), static_cast<size_t>(rows * rowBytes))) return false;
-    done += rows;
-  }
-  return true;
-}
-
-// PNG, written with libpng: each row filtered by its left neighbour's difference and
-// compressed by zlib's run-length strategy at its fastest level. For the smooth
-// pictures this program makes that is many times quicker than Qt's writer (which
-// tries every filter on every row) for files about as small. libpng reports errors by
-// a jump back to setjmp, so nothing between the two owns anything to destroy.
-using ByteSink = std::function<bool(const void*, size_t)>;
-
-void PngWrite(png_structp png, png_bytep data, size_t length) {
-  if (!(*static_cast<const ByteSink*>(png_get_io_ptr(png)))(data, length)) png_error(png, "write");
-}
-void PngFlush(png_structp) {}
-// Quiet: the caller reports a failure in its own words.
-[[noreturn]] void PngFailed(png_structp png, png_const_charp) { png_longjmp(png, 1); }
-void PngWarned(png_structp, png_const_charp) {}
-
-bool WritePng(const Picture& picture, const ByteSink& put) {
-  const auto width = static_cast<png_uint_32>(picture.Width()), height = static_cast<png_uint_32>(picture.Height());
-  std::vector<png_byte> row(static_cast<size_t>(width) * 3);
-  const int32_t* pixels = picture.Pixels().data();
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFailed, PngWarned);
-  if (png == nullptr) return false;
-  png_infop info = png_create_info_struct(png);
-  if (info == nullptr || setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return false;
-  }
-  png_set_write_fn(png, const_cast<ByteSink*>(&put), PngWrite, PngFlush);
-  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_set_pHYs(png, info, 3780, 3780, PNG_RESOLUTION_METER);
-  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
-  png_set_compression_level(png, 1);
-  png_set_compression_strategy(png, Z_RLE);
-  png_write_info(png, info);
-  for (png_uint_32 y = 0; y < height; ++y) {
-    const int32_t* in = pixels + static_cast<size_t>(y) * width;
-    for (png_uint_32 x = 0; x < width; ++x) {
-      const auto v = static_cast<uint32_t>(in[x]);
-      row[3 * x] = static_cast<png_byte>(v);
-      row[3 * x + 1] = static_cast<png_byte>(v >> 8);
-      row[3 * x + 2] = static_cast<png_byte>(v >> 16);
-    }
-    png_write_row(png, row.data());
-  }
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  return true;
-}
-
-const char* SaveFormatFor(const QFileInfo& target) {
-  const QString ending = target.suffix().toLower();
-  if (ending == QLatin1String("png")) return "png";
-  if (ending == QLatin1String("tif") || ending == QLatin1String("tiff")) return "tiff";
-  return "bmp";
-}
-
 }  // namespace
 
 Picture LoadPictureFile(const std::string& path, int32_t backColor, int64_t mostPixels) {
@@ -424,58 +285,6 @@ Picture LoadPictureFile(const std::string& path, int32_t backColor, int64_t most
   } catch (const std::bad_alloc&) {
     CannotRead(path, kNoMemory);
   }
-}
-
-std::string_view PictureFormatForName(const std::string& path) {
-  return SaveFormatFor(QFileInfo(QString::fromStdString(path)));
-}
-
-namespace {
-
-void WritePicture(const Picture& picture, std::string_view format, OutputFile& out) {
-  if (picture.Empty()) out.Fail("there is no picture to save.");
-  // BMP and PNG are written as they are made, straight from the picture. TIFF is encoded
-  // in memory first and handed over as one block of bytes whose count is checked: Qt's
-  // TIFF writer reports success when libtiff's writes fall short.
-  const bool bmp = format == "bmp", png = format == "png";
-  if (bmp && !FitsInBmp(picture)) out.Fail("it would be larger than the 4 GB a BMP file can hold.");
-  const ByteSink put = [&out](const void* bytes, size_t count) { return out.Write(bytes, count); };
-  bool written = false;
-  try {
-    if (bmp || png) {
-      written = bmp ? WriteBmp(picture, put) : WritePng(picture, put);
-    } else {
-      QByteArray encoded;
-      QBuffer buffer(&encoded);
-      buffer.open(QIODevice::WriteOnly);
-      QImageWriter writer(&buffer, QByteArray(format.data(), static_cast<qsizetype>(format.size())));
-      writer.setCompression(1);  // LZW: lossless and read everywhere
-      const QImage image = ImageFromPicture(picture);
-      if (image.isNull()) out.Fail(kNoMemory);
-      if (!writer.write(image))
-        out.Fail("the picture could not be encoded (" + writer.errorString().toStdString() + ").");
-      written = put(encoded.constData(), static_cast<size_t>(encoded.size()));
-    }
-  } catch (const std::bad_alloc&) {
-    out.Fail(kNoMemory);
-  }
-  // A write the system refused: Finish() raises with its reason.
-  if (!written && !out.WriteError().empty()) out.Finish();
-  if (!written) out.Fail("the picture could not be encoded.");
-  out.Finish();
-}
-
-}  // namespace
-
-std::unique_ptr<OutputFile> WritePictureFile(const Picture& picture, const std::string& path, std::string_view format) {
-  auto out = std::make_unique<OutputFile>(
-      path, [path](const std::string& why) { return "Cannot save the picture file \"" + path + "\": " + why; });
-  WritePicture(picture, format.empty() ? PictureFormatForName(path) : format, *out);
-  return out;
-}
-
-void SavePictureFile(const Picture& picture, const std::string& path, std::string_view format) {
-  WritePictureFile(picture, path, format)->Commit();
 }
 
 }  // namespace marvane

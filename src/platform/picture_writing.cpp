@@ -1,0 +1,64 @@
+#include <QFileInfo>
+#include <QString>
+
+#include <memory>
+#include <new>
+#include <string_view>
+
+#include "platform/output_file.h"
+#include "platform/picture_files.h"
+#include "platform/picture_writers.h"
+
+namespace marvane {
+
+namespace {
+
+constexpr const char* kNoMemory = "there is not enough memory for the picture.";
+
+const char* SaveFormatFor(const QFileInfo& target) {
+  const QString ending = target.suffix().toLower();
+  if (ending == QLatin1String("png")) return "png";
+  if (ending == QLatin1String("tif") || ending == QLatin1String("tiff")) return "tiff";
+  return "bmp";
+}
+
+// Writes the picture in its format straight into `out`, as the writer makes the bytes,
+// and finishes it.
+void WritePicture(const Picture& picture, std::string_view format, OutputFile& out) {
+  if (picture.Empty()) out.Fail("there is no picture to save.");
+  if (format == "bmp" && !FitsInBmp(picture)) out.Fail("it would be larger than the 4 GB a BMP file can hold.");
+  const ByteSink put = [&out](const void* bytes, size_t count) { return out.Write(bytes, count); };
+  bool written = false;
+  std::string encoderError;
+  try {
+    if (format == "bmp") written = WriteBmp(picture, put);
+    else if (format == "png") written = WritePng(picture, put);
+    else written = WriteTiff(picture, put, encoderError);
+  } catch (const std::bad_alloc&) {
+    out.Fail(kNoMemory);
+  }
+  if (!encoderError.empty()) out.Fail("the picture could not be encoded (" + encoderError + ").");
+  // A write the system refused: Finish() raises with its reason.
+  if (!written && !out.WriteError().empty()) out.Finish();
+  if (!written) out.Fail("the picture could not be encoded.");
+  out.Finish();
+}
+
+}  // namespace
+
+std::string_view PictureFormatForName(const std::string& path) {
+  return SaveFormatFor(QFileInfo(QString::fromStdString(path)));
+}
+
+std::unique_ptr<OutputFile> WritePictureFile(const Picture& picture, const std::string& path, std::string_view format) {
+  auto out = std::make_unique<OutputFile>(
+      path, [path](const std::string& why) { return "Cannot save the picture file \"" + path + "\": " + why; });
+  WritePicture(picture, format.empty() ? PictureFormatForName(path) : format, *out);
+  return out;
+}
+
+void SavePictureFile(const Picture& picture, const std::string& path, std::string_view format) {
+  WritePictureFile(picture, path, format)->Commit();
+}
+
+}  // namespace marvane

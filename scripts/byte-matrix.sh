@@ -44,7 +44,7 @@ done
 for b in 640x480 333x1000 1001x301 2000x1500; do cases+=("--seed 4 --board $b"); done
 # Tiles of every shape, small and full size.
 for t in "$work/wide.png" "$work/tall.bmp" "$work/tiny.bmp"; do
-  cases+=("--tile $t --seed 5 --board 320x240" "--tile $t --seed 5 --board 320x240 --small")
+  cases+=("--tile $t --seed 5 --board 320x260" "--tile $t --seed 5 --board 320x260 --small")
 done
 # Threads and the desktop's own pipeline.
 for s in "" "--small"; do

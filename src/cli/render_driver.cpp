@@ -326,9 +326,6 @@ void Render(const RenderOptions& o, std::ostream& err, bool terminal) {
   progress.Clear();
   // As sampled (or given): the spectrum match of "Create Final Image" rounds its copy.
   const Chroma meanColour = s.engine.TileColor;
-  if (!o.quiet && (s.TileWidth > s.engine.board.BoardWidth || s.TileHeight > s.engine.board.BoardHeight))
-    err << kRenderProgramName << ": warning: the tile (" << s.TileWidth << "x" << s.TileHeight
-        << ") is larger than the board; it is cut to the board, as the desktop's work surface cuts it\n";
 
   // "Create Final Image".
   const Clock::time_point finalStart = Clock::now();
@@ -379,9 +376,13 @@ void SetUpRenderState(const RenderOptions& o, AppState& s) {
   s.TileGrid.Resize(width, height);
   SetBoardConstants(s.TileGrid, s.engine.board);
   const BoardConstants& b = s.engine.board;
-  // The third surface only holds the squared tile (at most 300 pixels a side), and the
-  // grid reads it only there: a board-sized one would cost memory and time for nothing.
-  s.SquareCopy.Resize(std::min(b.BoardWidth, kMostTileSide), std::min(b.BoardHeight, kMostTileSide));
+  // The first surface holds the loaded tile while it is squared: on a board smaller than
+  // a tile can be it is made large enough for any tile, so the whole tile is squared and
+  // tiled whatever the board (the tile-grid stage gives it the board's size again). The
+  // third only ever holds the squared tile.
+  if (width < kMostTileSide || height < kMostTileSide)
+    s.TileGrid.Resize(std::max(width, kMostTileSide), std::max(height, kMostTileSide));
+  s.SquareCopy.Resize(kMostTileSide, kMostTileSide);
   s.FinalImage.Resize(b.BoardWidth, b.BoardHeight);
   s.Thumbnail.Resize(ThumbnailSide(b.BoardWidth), ThumbnailSide(b.BoardHeight));
 

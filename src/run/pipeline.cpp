@@ -180,6 +180,10 @@ void Pipeline::TileGridSetUp() {
   host_.SetFormVisible(Form::Console, false);
   host_.SetProgressLabel("Creating Tile Grid...");
   s_.SquareCopy.SetPicture(s_.TileImage);
+  // The grid covers the board; a surface made larger to hold a whole tile shrinks to it.
+  const BoardConstants& board = s_.engine.board;
+  if (s_.TileGrid.Width() != board.BoardWidth || s_.TileGrid.Height() != board.BoardHeight)
+    s_.TileGrid.Resize(board.BoardWidth, board.BoardHeight);
   SetPartsAndLayout(s_);
   s_.GridSampleStep = ToSingle(Divide(s_.SquareLast, s_.engine.GridTileSize + 1.0));
   s_.GridSampleSize = std::max(s_.GridSampleStep, 1.0f);
@@ -189,8 +193,7 @@ void Pipeline::TileGridSetUp() {
   s_.GridCellY = s_.GridCellStart;
   s_.ScanY = -s_.GridHalf;
   s_.GridCellEnd = ToSingle(static_cast<double>(s_.GridPeriodReal) + s_.GridCellStart);
-  const BoardConstants& b = s_.engine.board;
-  s_.TileGrid.FillBox(0, 0, b.BoardRight, b.BoardBottom, s_.engine.TileColor.Value);
+  s_.TileGrid.FillBox(0, 0, board.BoardRight, board.BoardBottom, s_.engine.TileColor.Value);
 }
 
 Chroma Pipeline::GridSample(float cellX, float cellY) {

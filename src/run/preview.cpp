@@ -92,7 +92,7 @@ bool BuildSnapshotGrid(AppState& s, Pipeline& pipeline, const RecordingUi& ui, c
   const BoardConstants& b = s.engine.board;
   s.TileImage = square;
   s.TileGrid.Resize(b.BoardWidth, b.BoardHeight);
-  s.SquareCopy.Resize(std::min(b.BoardWidth, kMostTileSide), std::min(b.BoardHeight, kMostTileSide));
+  s.SquareCopy.Resize(kMostTileSide, kMostTileSide);
   s.FinalRunActive = false;
   s.JobState = kTileGridStage;
   s.SliceCount = -1;

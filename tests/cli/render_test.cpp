@@ -39,7 +39,7 @@ TEST_F(RenderTest, FlagsOverrideTheSettingsFileWhichOverridesTheDefaults) {
       d << c.NumPieces << " " << c.SmallestRadius << " " << c.FadeWidth << " " << c.Turn45ListIndex << " " << c.Cline
         << " " << c.SpecStart << " " << c.Lighten << " " << c.LightStart << " " << c.FillInQuadrant[0]
         << c.FillInQuadrant[1] << c.FillInQuadrant[2] << c.FillInQuadrant[3] << (c.OutputOption[0] ? " small " : " full ")
-        << c.SaveFile << " " << s.TileGrid.Width() << "x" << s.TileGrid.Height();
+        << c.SaveFile << " " << s.engine.board.BoardWidth << "x" << s.engine.board.BoardHeight;
       if (p.options->seed) d << " seed " << *s.RandomSeed;
       if (const auto& t = s.GivenTileColor) d << " colour " << t->Red << "," << t->Green << "," << t->Blue;
     } catch (const RenderFailure& f) {
@@ -86,7 +86,7 @@ TEST_F(RenderTest, ARefusalNamesWhatIsWrongAndWritesNothing) {
       {"--settings turn.ini", "1 --settings turn.ini: Turn45 3: Value must be between -1 and 2!"},
       // Grid cells of no pixels: the first trap ends the render (the desktop shows it at every tick).
       {"--board 1x200 --smallest-radius 3 --fade-width 3 -q", "1 AreaColorMod: Division by zero"},
-      {"--board 1x200 --smallest-radius 3 --fade-width 3 --sequential", "1 warning: the tile (40x40) is larger than"},
+      {"--board 1x200 --smallest-radius 3 --fade-width 3 --sequential", "1 AreaColorMod: Division by zero"},
       // 80 x 60: the small picture takes 954 bytes, the square 4854, the grid 14454.
       {"--board 80x60 --small --keep kept", "1 Cannot save the picture file \"out.bmp\"", 900},
       {"--board 80x60 --small --keep kept", "1 Cannot save the picture file \"kept/grid.bmp\"", 12000}};
@@ -189,6 +189,13 @@ TEST_F(RenderTest, KeepWritesTheIntermediatePicturesAndASavedGridGivesTheSameRen
   // The full pass leaves the last of sixteen board pixels in each small pixel, the small pass the one it visits.
   EXPECT_TRUE(ReadFileBytes("small.bmp") == ReadFileBytes("small/small.bmp"));
   EXPECT_FALSE(ReadFileBytes("kept/small.bmp") == ReadFileBytes("small.bmp"));
+  // A board smaller than the tile squares and samples the whole tile, as a large board does.
+  Tile(300, 120, "tiles/large.bmp");
+  for (const char* board : {"793x573", "121x91", "256x64"})
+    ASSERT_EQ(Render("--tile tiles/large.bmp --seed 4 -v -q --board " + std::string(board) + " --keep " + board +
+                     " -o " + board + ".png").first, 0);
+  for (const char* board : {"121x91", "256x64"})
+    EXPECT_TRUE(ReadFileBytes(board + std::string("/square.bmp")) == ReadFileBytes("793x573/square.bmp")) << board;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "platform/picture_files.h"
 #include "platform/ui.h"
 #include "run/grid_layout.h"
+#include "run/tile_grid.h"
 #include "util/error_trap.h"
 #include "util/numbers.h"
 
@@ -19,10 +20,6 @@ namespace marvane {
 namespace {
 
 constexpr int kTimerIntervalMs = 100;
-// A quarter of the engine's half turn: the 45 degrees of the tile's rotation.
-constexpr double kEighthTurn = 0.78539825;
-// Stands for the square root of two.
-constexpr double kRootTwo = 1.4142135623731;
 
 }  // namespace
 
@@ -196,31 +193,15 @@ void Pipeline::TileGridSetUp() {
   s_.TileGrid.FillBox(0, 0, board.BoardRight, board.BoardBottom, s_.engine.TileColor.Value);
 }
 
-Chroma Pipeline::GridSample(float cellX, float cellY) {
-  const float x = ToSingle(static_cast<double>(cellX) * s_.GridSampleStep);
-  const float y = ToSingle(static_cast<double>(cellY) * s_.GridSampleStep);
-  // The tile's y axis is turned upside down here.
-  const float y2 = ToSingle(s_.SquareLast - static_cast<double>(y));
-  float sx = x, sy = y2;
-  if (s_.engine.EngineTurn45 == 0 || s_.engine.EngineTurn45 == 2) {
-    const double turn = s_.engine.EngineTurn45 == 0 ? -kEighthTurn : kEighthTurn;
-    const float a = ToSingle(AngleOf(x, y2) + turn);
-    float r = ToSingle(std::sqrt(static_cast<double>(x) * x + static_cast<double>(y2) * y2));
-    r = ToSingle(r * kRootTwo);
-    sx = ToSingle(r * std::cos(static_cast<double>(a)));
-    sy = ToSingle(r * std::sin(static_cast<double>(a)));
-  }
-  return AreaColorMod(ui_, s_.SquareCopy, s_.engine.board, sx, sy, s_.GridSampleSize, s_.GridSampleSize,
-                      s_.SquareLast, s_.SquareLast);
-}
-
 void Pipeline::TileGridTick() {
   if (s_.SliceCount < 0) TileGridSetUp();
   s_.SliceCount = 0;
   const BoardConstants& board = s_.engine.board;
   const int32_t period = s_.GridPeriod;
+  // Nothing the samples read changes during a tick.
+  const TileGridInput input = TileGridInputOf(s_);
   while (s_.SliceCount <= kLastItemOfTick && s_.JobState == kTileGridStage) {
-    const Chroma c = GridSample(s_.GridCellX, s_.GridCellY);
+    const Chroma c = TileGridSample(ui_, input, s_.GridCellX, s_.GridCellY);
     s_.SliceCount += 1;
 
     // The sample is computed once per cell pixel and repeated over the whole board.
@@ -247,45 +228,10 @@ void Pipeline::TileGridTick() {
 void Pipeline::TileGridAtOnce(const ParallelRanges& forEach) {
   if (s_.JobState != kTileGridStage || s_.SliceCount >= 0) return;  // only from before the first tick
   TileGridSetUp();
-  // The ticks walk the cell pixels column by column, both coordinates running through
-  // the same floats: from GridCellStart up by 1 (each sum rounded to a float) while not
-  // beyond GridCellEnd. Each cell pixel's sample is independent of the others.
-  std::vector<float> cells;
-  for (float c = s_.GridCellStart; !(c > s_.GridCellEnd); c = ToSingle(c + 1.0)) cells.push_back(c);
+  const TileGridInput input = TileGridInputOf(s_);
+  const std::vector<float> cells = TileGridCells(input);
   const int64_t n = std::ssize(cells);
-  std::vector<int32_t> samples(static_cast<size_t>(n * n));
-  forEach(n * n, [&](int64_t first, int64_t end) {
-    for (int64_t k = first; k < end; ++k)
-      samples[static_cast<size_t>(k)] = GridSample(cells[static_cast<size_t>(k / n)], cells[static_cast<size_t>(k % n)]).Value;
-  });
-
-  // Cell pixel (cx, cy) is written at columns cx, cx + P, ... and rows from its first
-  // row on, every P (P the period); later cell pixels overwrite earlier ones, cx in the
-  // outer loop. A board pixel therefore keeps the sample of the last cx that writes its
-  // column and of the last cy that writes its row, which each axis gives on its own.
-  const BoardConstants& board = s_.engine.board;
-  const int32_t period = s_.GridPeriod;
-  if (period > 0 && n > 0) {
-    std::vector<int32_t> columnCell(static_cast<size_t>(board.BoardWidth), -1);
-    std::vector<int32_t> rowCell(static_cast<size_t>(board.BoardHeight), -1);
-    for (int32_t cx = 0; cx < n; ++cx)
-      for (int32_t i = cx; i <= board.BoardRight; i += period) columnCell[static_cast<size_t>(i)] = cx;
-    for (int32_t cy = 0; cy < n; ++cy) {
-      int32_t firstRow = cy - s_.GridHalf;
-      if (firstRow < 0) firstRow += ((-firstRow + period - 1) / period) * period;
-      for (int32_t j = firstRow; j <= board.BoardBottom; j += period) rowCell[static_cast<size_t>(j)] = cy;
-    }
-    forEach(board.BoardHeight, [&](int64_t first, int64_t end) {
-      for (int64_t j = first; j < end; ++j) {
-        const int32_t cy = rowCell[static_cast<size_t>(j)];
-        if (cy < 0) continue;
-        for (int32_t i = 0; i < board.BoardWidth; ++i) {
-          const int32_t cx = columnCell[static_cast<size_t>(i)];
-          if (cx >= 0) s_.TileGrid.PSet(i, static_cast<int32_t>(j), samples[static_cast<size_t>(cx * n + cy)]);
-        }
-      }
-    });
-  }
+  MakeTileGrid(ui_, input, cells, s_.TileGrid, forEach);
   // Where the last tick leaves the scan: the ticks take kLastItemOfTick + 1 cell pixels
   // each, the last one what remains.
   constexpr int64_t kItemsPerTick = static_cast<int64_t>(kLastItemOfTick) + 1;

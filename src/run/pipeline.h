@@ -11,6 +11,7 @@
 #include "colour/chroma.h"
 #include "run/app_state.h"
 #include "run/job_host.h"
+#include "run/tile_grid.h"
 
 namespace marvane {
 
@@ -54,12 +55,9 @@ class Pipeline {
   // fast path: the same grid and the same state as its ticks leave, up to the tick that
   // follows the last one. `forEach(n, work)` must call work(first, end) over ranges that
   // cover 0..n-1 once each, on any threads, and return when all are done.
-  using ParallelRanges = std::function<void(int64_t n, const std::function<void(int64_t, int64_t)>& work)>;
   void TileGridAtOnce(const ParallelRanges& forEach);
 
  private:
-  // The grid's colour for the cell pixel at (cellX, cellY), in grid-cell units.
-  Chroma GridSample(float cellX, float cellY);
   void TileGridSetUp();
   void GridComplete();
   void FinalImageItem(FinalPixelKernel& kernel);

@@ -1,0 +1,46 @@
+#pragma once
+// The tile grid as plain functions of what it depends on: the squared tile shrunk to one
+// grid cell (turned by 45 degrees when asked) and repeated over the board with a fixed
+// period. The pipeline's ticks take its samples a slice at a time; the renderer, the
+// preview and the loop build it whole, on every core, to the same grid.
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "colour/chroma.h"
+#include "engine/geometry.h"
+#include "platform/picture.h"
+
+namespace marvane {
+
+class Ui;
+struct AppState;
+
+struct TileGridInput {
+  const Picture* square = nullptr;  // the squared tile's copy, sampled
+  BoardConstants board;
+  int32_t squareLast = 0;           // the squared tile's last row and column
+  int16_t turn45 = 1;               // 0 "Rotate -45°", 1 "No Rotation", 2 "Rotate 45°"
+  float sampleStep = 0, sampleSize = 0;  // tile pixels for one cell pixel, and the area averaged
+  float cellStart = 0, cellEnd = 0;      // the cell coordinates the samples run through
+  int32_t period = 0, half = 0;          // the grid's period on the board, and half a cell
+};
+
+// What the tile-grid stage of `s` reads, once its set-up has run.
+TileGridInput TileGridInputOf(const AppState& s);
+
+// The grid's colour for the cell pixel at (cellX, cellY), in grid-cell units.
+Chroma TileGridSample(Ui& ui, const TileGridInput& in, float cellX, float cellY);
+
+// The cell coordinates, as the ticks walk them: from cellStart up by 1 (each sum rounded
+// to a float) while not beyond cellEnd.
+std::vector<float> TileGridCells(const TileGridInput& in);
+
+// The whole grid at once on `grid` (already filled with the background), as the ticks
+// leave it. `forEach(n, work)` calls work(first, end) over ranges covering 0..n-1, each
+// once, on any threads.
+using ParallelRanges = std::function<void(int64_t n, const std::function<void(int64_t, int64_t)>& work)>;
+void MakeTileGrid(Ui& ui, const TileGridInput& in, const std::vector<float>& cells, Picture& grid,
+                  const ParallelRanges& forEach);
+
+}  // namespace marvane

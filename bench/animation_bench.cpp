@@ -13,11 +13,7 @@
 #include "cli/render_driver.h"
 #include "platform/share_files.h"
 #include "platform/ui.h"
-#include "run/create_final.h"
-#include "run/final_stage_parallel.h"
-#include "run/headless_host.h"
-#include "run/pipeline.h"
-#include "run/tile_image.h"
+#include "run/render_input.h"
 
 namespace marvane {
 namespace {
@@ -53,18 +49,15 @@ BENCHMARK(BM_AnimateDefaultZoom)->Unit(benchmark::kMillisecond)->UseRealTime()->
 // frame on every core in turn).
 void BM_AnimateFramesAtOnce(benchmark::State& state) {
   RenderOptions o = LoopOptions("marvane-bench-frames.webp");
-  AppState s;
-  SetUpRenderState(o, s);
+  const RenderJob job = CheckedRenderJob(o);
   RecordingUi ui;
-  HeadlessHost host;
-  Pipeline pipeline(s, host, ui);
-  host.Attach(pipeline);
-  TakeNewTile(pipeline, s, ui, o.tile);
-  PrepareFinalImage(s, ui);
+  RenderTile tile = MakeRenderTile(o, job, ui);
+  const RenderInput in = MakeRenderInput(ui, job.console, job.board, tile.colour);
+  tile.grid = MakeTileGridPicture(ui, in, tile.square, tile.squareLast, 0);
   AnimationRun run;
   run.framesAtOnce = static_cast<int32_t>(state.range(0));
   std::ostringstream err;
-  for (auto _ : state) RenderAnimation(o, CheckedAnimation(o), s, ui, err, run);
+  for (auto _ : state) RenderAnimation(o, CheckedAnimation(o), in, tile.grid, ui, err, run);
   std::filesystem::remove(o.output);
 }
 BENCHMARK(BM_AnimateFramesAtOnce)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Arg(1)->Arg(2)->Iterations(2);

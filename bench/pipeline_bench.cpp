@@ -18,6 +18,7 @@
 #include <string>
 
 #include "cli/render_driver.h"
+#include "cli/render_sequential.h"
 #include "cli/render_options.h"
 #include "platform/picture.h"
 #include "platform/picture_files.h"
@@ -74,7 +75,7 @@ const TickStarts& Starts() {
   static const TickStarts starts = [] {
     TickStarts t;
     AppState s;
-    SetUpRenderState(DefaultOptions(), s);
+    SetUpRenderState(CheckedRenderJob(DefaultOptions()), s);
     RecordingUi ui;
     HeadlessHost host;
     Pipeline pipeline(s, host, ui);
@@ -144,17 +145,16 @@ void BM_FinalStageSequential(benchmark::State& state) {
 }
 void BM_FinalStageFastPath(benchmark::State& state) {
   const std::optional<AppState>& start = Starts().ready;
+  RecordingUi ui;
+  const RenderInput in = MakeRenderInput(ui, start->console, start->engine.board, start->engine.TileColor);
   for (auto _ : state) {
     state.PauseTiming();
-    AppState s = *start;
-    RecordingUi ui;
-    const int32_t action = PrepareFinalImage(s, ui);
-    benchmark::DoNotOptimize(action);
+    Picture finalImage = BlankFinalImage(in), thumbnail = BlankThumbnail(in);
     state.ResumeTiming();
     ParallelFinalOptions options;
     options.threads = static_cast<int32_t>(state.range(0));
-    RunFinalStageParallel(s, ui, options);
-    benchmark::DoNotOptimize(s.FinalImage.Pixels().data());
+    DrawFinalStage(FinalStageInputFor(in, start->TileGrid), ui, options, finalImage, &thumbnail);
+    benchmark::DoNotOptimize(finalImage.Pixels().data());
   }
 }
 // Wall-clock time, with the CPU time of every thread of the process beside it: on a

@@ -16,8 +16,7 @@ void marvane::fuzz::FuzzOne(std::string_view text) {
   Require(p.options || (p.status == kExitBadUsage) == !err.str().empty(), "bad usage, and only that, is explained");
   if (!p.options || p.options->settings || p.options->boardWidth * p.options->boardHeight > 1e6) return;
   try {
-    AppState s;
-    SetUpRenderState(*p.options, s);
+    CheckedRenderJob(*p.options);
   } catch (const RenderFailure& f) {
     Require(f.Status() == kExitBadInput, "a refusal is bad input");
   }

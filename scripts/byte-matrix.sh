@@ -3,7 +3,8 @@
 # their bytes: the check that a reshaping or a faster kernel leaves every picture as it
 # was. Boards, tiles (square, wide, tall, tiny), every slider at both ends, rotations,
 # quadrant subsets, the small picture, a given tile colour, 1 to 3 threads, the
-# desktop's slice-by-slice pipeline, and frames of each kind of loop.
+# desktop's slice-by-slice pipeline, --keep's files, a saved grid, refused tiles, and
+# frames of each kind of loop.
 #
 #   scripts/byte-matrix.sh OLD_RENDERER NEW_RENDERER [TILE]
 #
@@ -24,6 +25,9 @@ cd "$work"
 "$old" --tile "$tile" --board 300x120 --seed 3 -q -o wide.png
 "$old" --tile "$tile" --board 90x250 --seed 4 -q --rotate 0 -o tall.bmp
 "$old" --tile "$tile" --board 10x10 --seed 5 -q -o tiny.bmp
+"$old" --tile "$tile" --board 400x12 --seed 5 -q -o toowide.bmp
+# A saved grid, with the files --keep writes.
+"$old" --tile "$tile" --board 500x400 --seed 15 -q --keep saved -o saved.png
 
 cases=()
 # Every slider at both ends.
@@ -59,6 +63,10 @@ cases+=("--seed 7 --pieces 31 --smallest-radius 40 --fade-width 90 --rotate 45 -
         "--seed 10 --tile $work/tall.bmp --board 700x500 --quadrants ul --center-tone 213 --sequential"
         "--seed 11 --board 257x255 --pieces 50 --smallest-radius 5"
         "--seed 12 --board 1200x300 --spectrum-shift 150 --brightness-shift -100 --threads 3")
+# --keep's files, a saved grid, and tiles refused (the messages are compared too).
+cases+=("--seed 15 --board 500x400 --keep KEEP" "--seed 15 --board 500x400 --small --keep KEEP --sequential"
+        "--seed 16 --board 500x400 --grid $work/saved/grid.bmp" "--seed 16 --board 500x400 --grid $work/saved/grid.bmp --sequential"
+        "--tile $work/toowide.bmp --seed 17" "--tile $work/missing.bmp --seed 17")
 # Frames of every kind of loop (each case writes three frames).
 for m in zoom hue both; do
   cases+=("--seed 13 --board 400x300 --animate $m --frames 8 --frame-range 0:3 -o frames/"
@@ -67,19 +75,23 @@ done
 
 differ=0
 for i in "${!cases[@]}"; do
-  args="${cases[$i]}"
-  [[ "$args" == *"--tile "* ]] || args="--tile $tile $args"
   name=picture.png
-  [[ "$args" == *" -o frames/" ]] && { name=frames/; args="${args% -o frames/}"; }
+  [[ "${cases[$i]}" == *" -o frames/" ]] && name=frames/
   for side in old new; do
+    args="${cases[$i]}"
+    [[ "$args" == *"--tile "* ]] || args="--tile $tile $args"
+    args="${args% -o frames/}"
     mkdir -p "$side/$i"
     exe="$old"
     [[ "$side" == new ]] && exe="$new"
     out="$side/$i/$name"
+    args="${args//KEEP/$side/$i/keep}"
     # shellcheck disable=SC2086  # the case's flags are words
     "$exe" $args -q -o "$out" >"$side/$i.err" 2>&1 || true
   done
-  if ! diff -r old/"$i" new/"$i" >/dev/null || ! cmp -s old/"$i.err" new/"$i.err" || [[ -z "$(ls old/"$i")" ]]; then
+  # A refused tile writes nothing; every other case writes something.
+  if ! diff -r old/"$i" new/"$i" >/dev/null || ! cmp -s old/"$i.err" new/"$i.err" ||
+     { [[ -z "$(ls old/"$i")" ]] && ! [[ -s old/"$i.err" ]]; }; then
     echo "differs: $args"
     differ=$((differ + 1))
   fi

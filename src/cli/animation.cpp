@@ -104,11 +104,11 @@ void CheckAnimationDestination(const RenderOptions& o, int32_t width, int32_t he
   }
 }
 
-void RenderAnimation(const RenderOptions& o, const AnimationValues& a, AppState& s, RecordingUi& ui,
-                     std::ostream& err, const AnimationRun& run) {
+void RenderAnimation(const RenderOptions& o, const AnimationValues& a, const RenderInput& input, const Picture& grid,
+                     RecordingUi& ui, std::ostream& err, const AnimationRun& run) {
   FrameProgress bar(err, run.progress);
   try {
-    MakeLoop(SpecOf(o, a), s, ui, RunOf(run, bar, err));
+    MakeLoop(SpecOf(o, a), input, grid, ui, RunOf(run, bar, err));
   } catch (const RunTimeError& e) {
     bar.Clear();
     throw BadInput(e.what());

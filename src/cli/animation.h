@@ -7,7 +7,7 @@
 
 #include "cli/render_options.h"
 #include "cli/render_values.h"
-#include "run/app_state.h"
+#include "run/render_input.h"
 #include "run/loop.h"
 
 namespace marvane {
@@ -27,11 +27,10 @@ struct AnimationRun {
   bool quiet = false;         // no warnings either
 };
 
-// Draws and writes frames values.first to values.end - 1 of a state that
-// PrepareFinalImage prepared, with the tile grid built. Raises RenderFailure or
-// RunTimeError; nothing is written then.
-void RenderAnimation(const RenderOptions& options, const AnimationValues& values, AppState& s, RecordingUi& ui,
-                     std::ostream& err, const AnimationRun& run);
+// Draws and writes frames values.first to values.end - 1 of `input` over the tile grid
+// `grid`. Raises RenderFailure or RunTimeError; nothing is written then.
+void RenderAnimation(const RenderOptions& options, const AnimationValues& values, const RenderInput& input,
+                     const Picture& grid, RecordingUi& ui, std::ostream& err, const AnimationRun& run);
 
 // --join: the frames frame-0000.png, frame-0001.png, ... of a folder as one loop. Raises
 // RenderFailure naming what is wrong; nothing is written then.

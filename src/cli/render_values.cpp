@@ -14,6 +14,7 @@
 #include "console/validation.h"
 #include "platform/profile_file.h"
 #include "platform/run_time_error.h"
+#include "run/tile_image.h"
 #include "util/numbers.h"
 
 namespace marvane {
@@ -252,6 +253,11 @@ void CheckOutputFile(const std::string& output) {
 void CheckTileSource(const std::string& tile) {
   if (tile == kStandardStream && ::isatty(STDIN_FILENO) == 1)
     throw RenderFailure(kExitBadInput, "--tile -: standard input is a terminal; send a picture into it");
+}
+
+std::string TileSizeFailure(const std::string& tile, int32_t lastX, int32_t lastY) {
+  return "--tile " + tile + ": " + WholeNumberText(lastX + 1) + " x " + WholeNumberText(lastY + 1) +
+         " pixels: " + kTileSizeText;
 }
 
 }  // namespace marvane

@@ -49,6 +49,9 @@ std::string_view OutputFormatOf(const RenderOptions& options);
 // to one, a pipe or a device (not a folder or a block device); standard output must not
 // be a terminal. Raises RenderFailure (kExitBadInput).
 void CheckOutputFile(const std::string& output);
+// The refusal of a tile whose last column and row are these, outside 10 to 300 pixels.
+std::string TileSizeFailure(const std::string& tile, int32_t lastX, int32_t lastY);
+
 // Standard input as the tile must not be a terminal, where the render would wait for a
 // person to type a picture.
 void CheckTileSource(const std::string& tile);

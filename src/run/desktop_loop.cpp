@@ -5,8 +5,6 @@
 
 #include "platform/run_time_error.h"
 #include "platform/ui.h"
-#include "run/headless_host.h"
-#include "run/pipeline.h"
 
 namespace marvane {
 
@@ -36,28 +34,20 @@ DesktopLoopRequest MakeDesktopLoopRequest(const AppState& s, const LoopSpec& spe
 
 DesktopLoopOutcome MakeDesktopLoop(const DesktopLoopRequest& r,
                                    const std::function<bool(LoopStep, double)>& progress, int32_t threads) {
-  AppState s;
-  SetUpSnapshotState(r.values, !r.spec.small, s);
   RecordingUi ui;
-  HeadlessHost host;
-  Pipeline pipeline(s, host, ui);
-  host.Attach(pipeline);
   try {
-    if (r.values.grid) {
-      s.TileGrid = *r.values.grid;
-      s.settings.NeedToRedrawGrid = false;
-    } else if (!BuildSnapshotGrid(s, pipeline, ui, *r.values.square, threads,
-                                  [&progress](double done) { return progress(LoopStep::TileGrid, done); })) {
-      return Failure(ui);
-    }
-    if (PrepareSnapshotFinal(s, ui) != kFinalImageStage || !ui.Messages().empty()) return Failure(ui);
+    const RenderInput input = RequestInput(r.values, ui);
+    if (!ui.Messages().empty()) return Failure(ui);
+    const Picture grid = RequestGrid(r.values, input, ui, threads,
+                                     [&progress](double done) { return progress(LoopStep::TileGrid, done); });
+    if (grid.Empty()) return Failure(ui);
     LoopRun run;
     run.threads = threads;
     run.progress = [&progress](int32_t done, int32_t total) {
       return progress(LoopStep::Frames, static_cast<double>(done) / total);
     };
     DesktopLoopOutcome outcome;
-    outcome.written = MakeLoop(r.spec, s, ui, run);
+    outcome.written = MakeLoop(r.spec, input, grid, ui, run);
     return outcome;
   } catch (const RunTimeError& e) {
     return {false, kMakeLoopProcedure, e.what()};

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "console/console_model.h"
 #include "engine/final_colour.h"
 #include "platform/ui.h"
 #include "run/thread_runner.h"
@@ -173,18 +174,6 @@ void ReplayThumbnail(const std::vector<int32_t>& colours, const BoardConstants& 
 
 }  // namespace
 
-FinalStageInput FinalStageInputOf(const AppState& s) {
-  FinalStageInput input;
-  input.grid = &s.TileGrid;
-  input.engine = &s.engine;
-  input.spectrum = &s.spectrum;
-  input.specStart = s.console.SpecStart;
-  // The boxes are read once: nothing changes them while the renderer runs the stage.
-  input.ticked = s.console.FillInQuadrant;
-  input.divisor = s.ScaleDivisor;
-  return input;
-}
-
 bool DrawFinalStage(const FinalStageInput& input, Ui& ui, const ParallelFinalOptions& options,
                     Picture& finalImage, Picture* thumbnail) {
   const BoardConstants& b = input.engine->board;
@@ -203,23 +192,6 @@ bool DrawFinalStage(const FinalStageInput& input, Ui& ui, const ParallelFinalOpt
   if (direct) return true;
   if (full) CopyColours(colours, options.threads, finalImage);
   if (thumbnail != nullptr) ReplayThumbnail(colours, b, input.divisor, input.ticked, options.threads, *thumbnail);
-  return true;
-}
-
-bool RunFinalStageParallel(AppState& s, Ui& ui, const ParallelFinalOptions& options) {
-  if (!DrawFinalStage(FinalStageInputOf(s), ui, options, s.FinalImage, &s.Thumbnail)) return false;
-  const BoardConstants& b = s.engine.board;
-  const int32_t divisor = s.ScaleDivisor;
-  int32_t scanX = b.CenterX;
-  if (divisor >= 1 && b.BoardWidth > 0 && b.BoardHeight > 0 && b.CenterX >= 0 && b.CenterY >= 0 &&
-      b.CenterX <= b.BoardRight && b.CenterY <= b.BoardBottom)
-    scanX = b.CenterX + ((b.BoardRight - b.CenterX) / divisor + 1) * divisor;  // the first stride past the board
-  // The stage ends as the last tick ends it.
-  s.FinalRunActive = false;
-  s.JobState = kNoJob;
-  s.SliceCount = 0;
-  s.ScanX = scanX;
-  s.ScanY = b.CenterY;
   return true;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// The final-image stage on every core: the headless renderer's fast path. It gives the
-// same pictures, byte for byte, as the pipeline's slice-by-slice final stage (stage 3)
-// would on the same state.
+// The final-image stage on every core, as the renderer, the live preview and the loops
+// draw it. It gives the same pictures, byte for byte, as the pipeline's slice-by-slice
+// final stage (stage 3) would from the same values.
 //
 // Why that holds: a board pixel's colour depends only on (x, y) and on values that do
 // not change during the stage (the tile grid, the spiral, the colours, SpecStart), so
@@ -17,7 +17,8 @@
 #include <functional>
 
 #include "engine/final_colour.h"
-#include "run/app_state.h"
+#include "engine/engine_state.h"
+#include "platform/picture.h"
 #include "run/thread_runner.h"
 
 namespace marvane {
@@ -33,8 +34,8 @@ struct ParallelFinalOptions {
   int32_t progressIntervalMs = 100;
 };
 
-// What the final-image stage reads, taken out of the application state so that frames
-// of an animation can each be drawn with their own colours and shift over one grid.
+// What the final-image stage reads (see run/render_input.h), apart so that frames of a
+// loop can each be drawn with their own colours and shift over one grid.
 struct FinalStageInput {
   const Picture* grid = nullptr;     // the tile grid
   const EngineState* engine = nullptr;
@@ -44,26 +45,16 @@ struct FinalStageInput {
   int32_t divisor = 1;               // the stride: 4 for the small picture only, else 1
   FrameShift shift;                  // none for the still picture
 };
-// The input of the stage that PrepareFinalImage prepared in `s`.
-FinalStageInput FinalStageInputOf(const AppState& s);
-
-// Draws the stage's pictures as RunFinalStageParallel does, from `input`: `finalImage`
-// in a full pass (divisor 1), and `thumbnail` unless it is null. Both must have been
-// erased to the centre colour. Returns false when `progress` asked to stop. Without a
-// thumbnail the colours go straight into `finalImage`, which is then left part drawn
-// by a stop or an error.
+// Draws the stage's pictures from `input`: `finalImage` in a full pass (divisor 1), and
+// `thumbnail` unless it is null. Both must have been erased to the centre colour.
+// Returns false when `progress` asked to stop. `ui` must take reports from several
+// threads at once (RecordingUi does): the engine's own traps report there as they would
+// in a tick, once for each pixel computed (so once where the scan visits a pixel
+// twice), in no fixed order. A run-time error that a tick's trap would catch stops every
+// thread and is raised again here, with the pictures untouched, unless there is no
+// thumbnail: the colours then go straight into `finalImage`, which a stop or an error
+// leaves part drawn.
 bool DrawFinalStage(const FinalStageInput& input, Ui& ui, const ParallelFinalOptions& options,
                     Picture& finalImage, Picture* thumbnail);
-
-// Runs the final-image stage of a job that PrepareFinalImage prepared, with the tile
-// grid in place: draws FinalImage (in a full pass, ScaleFactor 1) and Thumbnail as
-// the pipeline's ticks would, then ends the stage as they do (FinalRunActive false,
-// JobState 0, the scan position past the board) without saving anything. `ui` must
-// take reports from several threads at once (RecordingUi does): the engine's own traps
-// report there as they would in a tick, once for each pixel computed (so once where the
-// scan visits a pixel twice), in no fixed order. A run-time error that a tick's trap would
-// catch stops every thread and is raised again here, with the pictures untouched.
-// Returns false, the pictures untouched, when `progress` asked to stop.
-bool RunFinalStageParallel(AppState& s, Ui& ui, const ParallelFinalOptions& options = {});
 
 }  // namespace marvane

@@ -18,7 +18,7 @@
 #include "platform/run_time_error.h"
 #include "platform/staged_files.h"
 #include "platform/ui.h"
-#include "run/create_final.h"
+#include "run/render_input.h"
 #include "run/final_stage_parallel.h"
 #include "run/thread_runner.h"
 #include "util/numbers.h"
@@ -102,17 +102,19 @@ bool ForEachFrame(int32_t count, const LoopRun& run, std::atomic<bool>& stop,
   return !stop;
 }
 
-// Frame i of the loop of `s`, drawn on `threads` threads.
-Picture DrawFrame(const LoopSpec& spec, const AppState& s, RecordingUi& ui, int32_t i, int32_t threads) {
-  FinalStageInput input = FinalStageInputOf(s);
-  input.shift = FrameShiftOf(spec.mode, i, spec.frames);
+// Frame i of the loop of `in` over `grid`, drawn on `threads` threads.
+Picture DrawFrame(const LoopSpec& spec, const RenderInput& in, const Picture& grid, RecordingUi& ui, int32_t i,
+                  int32_t threads) {
+  FinalStageInput input = FinalStageInputFor(in, grid, FrameShiftOf(spec.mode, i, spec.frames));
   // The centre colour turns with the rest; frame 0 keeps the still's own.
-  EngineState engine = s.engine;
+  EngineState engine = in.engine;
   if (input.shift.hue != 0)
-    engine.CenterColor = CenterColorAt(ui, s, s.console.SpecStart + static_cast<double>(input.shift.hue));
+    engine.CenterColor =
+        CenterColorAt(ui, *in.spectrum, in.lightStart, in.specStart + static_cast<double>(input.shift.hue));
   input.engine = &engine;
-  const Picture& like = spec.small ? s.Thumbnail : s.FinalImage;
-  Picture frame(like.Width(), like.Height(), engine.CenterColor.Value);
+  const BoardConstants& b = in.engine.board;
+  Picture frame = spec.small ? Picture(ThumbnailSide(b.BoardWidth), ThumbnailSide(b.BoardHeight), engine.CenterColor.Value)
+                             : Picture(b.BoardWidth, b.BoardHeight, engine.CenterColor.Value);
   Picture unused;
   ParallelFinalOptions options;
   options.threads = threads;
@@ -192,13 +194,16 @@ int32_t FrameDurationMs(int32_t i, double fps) {
   return static_cast<int32_t>(startOf(i + 1) - startOf(i));
 }
 
-bool MakeLoop(const LoopSpec& spec, const AppState& s, RecordingUi& ui, const LoopRun& run) {
+bool MakeLoop(const LoopSpec& spec, const RenderInput& in, const Picture& grid, RecordingUi& ui,
+              const LoopRun& run) {
   const LoopOutput kind = LoopOutputOf(spec);
-  const Picture& like = spec.small ? s.Thumbnail : s.FinalImage;
+  const BoardConstants& b = in.engine.board;
+  const int32_t width = spec.small ? ThumbnailSide(b.BoardWidth) : b.BoardWidth;
+  const int32_t height = spec.small ? ThumbnailSide(b.BoardHeight) : b.BoardHeight;
   const int32_t count = spec.end - spec.first;
   if (kind == LoopOutput::Video)
-    return StreamVideo(spec, like.Width(), like.Height(), count, run, [&](int32_t k, int32_t threads) {
-      return DrawFrame(spec, s, ui, spec.first + k, threads);
+    return StreamVideo(spec, width, height, count, run, [&](int32_t k, int32_t threads) {
+      return DrawFrame(spec, in, grid, ui, spec.first + k, threads);
     });
 
   StagedFiles files;
@@ -209,7 +214,7 @@ bool MakeLoop(const LoopSpec& spec, const AppState& s, RecordingUi& ui, const Lo
   std::atomic<bool> stop{false};
   if (!ForEachFrame(count, run, stop, [&](int32_t k, int32_t threads) {
         const int32_t i = spec.first + k;
-        const Picture frame = DrawFrame(spec, s, ui, i, threads);
+        const Picture frame = DrawFrame(spec, in, grid, ui, i, threads);
         if (toFolder)
           files.Add(WritePictureFile(frame, folder + "/" + FrameFileName(i)));
         else

@@ -28,7 +28,7 @@
 
 #include "engine/final_colour.h"
 #include "platform/video_encoder.h"
-#include "run/app_state.h"
+#include "run/render_input.h"
 
 namespace marvane {
 
@@ -88,12 +88,12 @@ std::string FrameFileName(int32_t i);
 // its exact length (at 24 frames a second: 42, 41, 42, 42, 41, 42, ...).
 int32_t FrameDurationMs(int32_t i, double fps);
 
-// Draws and writes frames spec.first to spec.end - 1 of a state that PrepareFinalImage
-// prepared, with the tile grid in place. Engine errors are reported to `ui` and end the
+// Draws and writes frames spec.first to spec.end - 1 of `input` over the tile grid `grid`. Engine errors are reported to `ui` and end the
 // loop with nothing written (the caller reads them). Raises RunTimeError when a file
 // cannot be written; nothing is written then either. Returns false when run.progress
 // asked to stop.
-bool MakeLoop(const LoopSpec& spec, const AppState& s, RecordingUi& ui, const LoopRun& run);
+bool MakeLoop(const LoopSpec& spec, const RenderInput& input, const Picture& grid, RecordingUi& ui,
+              const LoopRun& run);
 
 // The frames frame-0000.png, frame-0001.png, ... of `folder` as one loop `spec.output`
 // (WebP or video; spec.frames and spec.first/end are ignored). Raises RunTimeError naming

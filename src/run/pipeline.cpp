@@ -11,6 +11,8 @@
 #include "platform/picture_files.h"
 #include "platform/ui.h"
 #include "run/grid_layout.h"
+#include "run/render_input.h"
+#include "run/tile_image.h"
 #include "run/tile_grid.h"
 #include "util/error_trap.h"
 #include "util/numbers.h"
@@ -132,41 +134,28 @@ void Pipeline::SaveNewTile() {
 
 void Pipeline::SquaringTick() {
   s_.SliceCount = 0;
+  TileSquaring sq;
+  sq.width = s_.TileWidth, sq.height = s_.TileHeight, sq.last = s_.SquareLast, sq.mode = s_.SquareMode;
+  sq.scale = s_.SquareScale, sq.scaleInv = s_.SquareScaleInv;
+  // A wider tile is stretched column by column, a taller one row by row.
+  int32_t& outer = sq.mode == 2 ? s_.ScanY : s_.ScanX;
+  int32_t& inner = sq.mode == 2 ? s_.ScanX : s_.ScanY;
+  const int32_t outerLast = sq.mode == 2 ? s_.ScanLastY : s_.ScanLastX;
+  const int32_t innerLast = sq.mode == 2 ? s_.ScanLastX : s_.ScanLastY;
   while (s_.SliceCount <= kLastItemOfTick && s_.JobState == kSquaringStage) {
-    if (s_.SquareMode == 1) {
-      // Wider than tall: the height is stretched, column by column.
-      const float y = ToSingle(s_.ScanY * static_cast<double>(s_.SquareScaleInv));
-      const Chroma c = Spot(ui_, s_.TileGrid, s_.ScanX, y, s_.SquareSide, s_.TileHeight);
-      s_.TileImage.PSet(s_.ScanX, s_.ScanY, c.Value);
+    if (sq.mode == 1 || sq.mode == 2) {
+      s_.TileImage.PSet(s_.ScanX, s_.ScanY, SquaredTilePixel(ui_, s_.TileGrid, sq, s_.ScanX, s_.ScanY).Value);
       s_.SliceCount += 1;
-      if (++s_.ScanY > s_.ScanLastY) {
-        s_.ScanY = 0;
-        if (++s_.ScanX > s_.ScanLastX) {
-          s_.ScanX = 0;
-          s_.JobState = kTileGridStage;
-          s_.SliceCount = -1;
-        }
-      }
-    } else if (s_.SquareMode == 2) {
-      // Taller than wide: the width is stretched, row by row.
-      const float x = ToSingle(s_.ScanX * static_cast<double>(s_.SquareScaleInv));
-      const Chroma c = Spot(ui_, s_.TileGrid, x, s_.ScanY, s_.TileWidth, s_.SquareSide);
-      s_.TileImage.PSet(s_.ScanX, s_.ScanY, c.Value);
-      s_.SliceCount += 1;
-      if (++s_.ScanX > s_.ScanLastX) {
-        s_.ScanX = 0;
-        if (++s_.ScanY > s_.ScanLastY) {
-          s_.ScanY = 0;
-          s_.JobState = kTileGridStage;
-          s_.SliceCount = -1;
-        }
-      }
+      if (++inner <= innerLast) continue;
+      inner = 0;
+      if (++outer <= outerLast) continue;
+      outer = 0;
     } else {
       s_.ScanX = 0;
       s_.ScanY = 0;
-      s_.JobState = kTileGridStage;
-      s_.SliceCount = -1;
     }
+    s_.JobState = kTileGridStage;
+    s_.SliceCount = -1;
   }
   host_.PicturesChanged();
   SaveNewTile();
@@ -182,14 +171,15 @@ void Pipeline::TileGridSetUp() {
   if (s_.TileGrid.Width() != board.BoardWidth || s_.TileGrid.Height() != board.BoardHeight)
     s_.TileGrid.Resize(board.BoardWidth, board.BoardHeight);
   SetPartsAndLayout(s_);
-  s_.GridSampleStep = ToSingle(Divide(s_.SquareLast, s_.engine.GridTileSize + 1.0));
-  s_.GridSampleSize = std::max(s_.GridSampleStep, 1.0f);
-  s_.GridPeriodReal = ToSingle(s_.engine.GridTileSize + 1.0);
-  s_.GridCellStart = ToSingle(s_.GridSampleStep / 2.0);
+  const TileGridInput in = TileGridInputFor(s_.engine, s_.SquareCopy, s_.SquareLast);
+  s_.GridSampleStep = in.sampleStep;
+  s_.GridSampleSize = in.sampleSize;
+  s_.GridPeriodReal = ToSingle(in.period);
+  s_.GridCellStart = in.cellStart;
+  s_.GridCellEnd = in.cellEnd;
   s_.GridCellX = s_.GridCellStart;
   s_.GridCellY = s_.GridCellStart;
   s_.ScanY = -s_.GridHalf;
-  s_.GridCellEnd = ToSingle(static_cast<double>(s_.GridPeriodReal) + s_.GridCellStart);
   s_.TileGrid.FillBox(0, 0, board.BoardRight, board.BoardBottom, s_.engine.TileColor.Value);
 }
 
@@ -199,7 +189,7 @@ void Pipeline::TileGridTick() {
   const BoardConstants& board = s_.engine.board;
   const int32_t period = s_.GridPeriod;
   // Nothing the samples read changes during a tick.
-  const TileGridInput input = TileGridInputOf(s_);
+  const TileGridInput input = TileGridInputFor(s_.engine, s_.SquareCopy, s_.SquareLast);
   while (s_.SliceCount <= kLastItemOfTick && s_.JobState == kTileGridStage) {
     const Chroma c = TileGridSample(ui_, input, s_.GridCellX, s_.GridCellY);
     s_.SliceCount += 1;
@@ -223,26 +213,6 @@ void Pipeline::TileGridTick() {
     }
   }
   host_.PicturesChanged();
-}
-
-void Pipeline::TileGridAtOnce(const ParallelRanges& forEach) {
-  if (s_.JobState != kTileGridStage || s_.SliceCount >= 0) return;  // only from before the first tick
-  TileGridSetUp();
-  const TileGridInput input = TileGridInputOf(s_);
-  const std::vector<float> cells = TileGridCells(input);
-  const int64_t n = std::ssize(cells);
-  MakeTileGrid(ui_, input, cells, s_.TileGrid, forEach);
-  // Where the last tick leaves the scan: the ticks take kLastItemOfTick + 1 cell pixels
-  // each, the last one what remains.
-  constexpr int64_t kItemsPerTick = static_cast<int64_t>(kLastItemOfTick) + 1;
-  s_.SliceCount = static_cast<int32_t>(n == 0 ? 0 : (n * n - 1) % kItemsPerTick + 1);
-  s_.GridCellX = ToSingle(cells.empty() ? s_.GridCellStart : cells.back() + 1.0);
-  s_.GridCellY = s_.GridCellStart;
-  s_.ScanX = static_cast<int32_t>(n);
-  s_.ScanY = -s_.GridHalf;
-  GridComplete();
-  host_.PicturesChanged();
-  ReportProgress();
 }
 
 void Pipeline::GridComplete() {

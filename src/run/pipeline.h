@@ -11,7 +11,6 @@
 #include "colour/chroma.h"
 #include "run/app_state.h"
 #include "run/job_host.h"
-#include "run/tile_grid.h"
 
 namespace marvane {
 
@@ -50,12 +49,6 @@ class Pipeline {
   void SquaringTick();
   void TileGridTick();
   void FinalImageTick();
-
-  // The whole tile-grid stage in one go, from before its first tick, for the renderer's
-  // fast path: the same grid and the same state as its ticks leave, up to the tick that
-  // follows the last one. `forEach(n, work)` must call work(first, end) over ranges that
-  // cover 0..n-1 once each, on any threads, and return when all are done.
-  void TileGridAtOnce(const ParallelRanges& forEach);
 
  private:
   void TileGridSetUp();

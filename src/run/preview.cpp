@@ -7,12 +7,8 @@
 
 #include "platform/run_time_error.h"
 #include "platform/ui.h"
-#include "run/create_final.h"
 #include "run/final_stage_parallel.h"
-#include "run/grid_layout.h"
-#include "run/headless_host.h"
-#include "run/pipeline.h"
-#include "run/tile_image.h"
+#include "run/render_input.h"
 #include "util/numbers.h"
 
 namespace marvane {
@@ -26,9 +22,6 @@ std::string ExactText(float v) {
   const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
   return ec == std::errc() ? std::string(buffer, end) : "0";
 }
-
-// Thrown from a piece of the grid's work when a newer request has come.
-struct Cancelled {};
 
 
 }  // namespace
@@ -70,110 +63,60 @@ PreviewRequest MakePreviewRequest(const AppState& s, std::shared_ptr<const Pictu
   return r;
 }
 
-void SetUpSnapshotState(const PreviewRequest& r, bool large, AppState& s) {
-  s.console = r.console;
-  s.engine = r.engine;
-  s.spectrum = ReadySpectrum();
-  s.SquareLast = r.SquareLast;
-  s.SquareSide = r.SquareSide;
-  s.TileWidth = r.TileWidth;
-  s.TileHeight = r.TileHeight;
-  s.SaveSquaredTile = false;
-  s.SaveFinalPicture = false;
-  const BoardConstants& b = s.engine.board;
-  s.Thumbnail.Resize(ThumbnailSide(b.BoardWidth), ThumbnailSide(b.BoardHeight));
-  if (large) s.FinalImage.Resize(b.BoardWidth, b.BoardHeight);
+RenderInput RequestInput(const PreviewRequest& r, Ui& ui) {
+  return MakeRenderInput(ui, r.console, r.engine.board, r.engine.TileColor);
 }
 
-bool BuildSnapshotGrid(AppState& s, Pipeline& pipeline, const RecordingUi& ui, const Picture& square, int32_t threads,
-                       const std::function<bool(double)>& progress) {
-  // From the squared tile on the third work surface (the stage only ever reads the
-  // tile's own square of it).
-  const BoardConstants& b = s.engine.board;
-  s.TileImage = square;
-  s.TileGrid.Resize(b.BoardWidth, b.BoardHeight);
-  s.SquareCopy.Resize(kMostTileSide, kMostTileSide);
-  s.FinalRunActive = false;
-  s.JobState = kTileGridStage;
-  s.SliceCount = -1;
-  std::atomic<int64_t> done{0};
-  try {
-    pipeline.TileGridAtOnce([&](int64_t n, const std::function<void(int64_t, int64_t)>& work) {
-      ForEachRange(threads, n, [&](int64_t first, int64_t end) {
-        if (!progress(static_cast<double>(done) / static_cast<double>(std::max<int64_t>(n, 1)))) throw Cancelled{};
-        work(first, end);
-        done += end - first;
-      });
-    });
-  } catch (const Cancelled&) {
-    return false;
-  }
-  s.settings.NeedToRedrawGrid = false;
-  return ui.Messages().empty();
-}
-
-int32_t PrepareSnapshotFinal(AppState& s, Ui& ui) {
-  SetPartsAndLayout(s);
-  return PrepareFinalImage(s, ui);
+Picture RequestGrid(const PreviewRequest& r, const RenderInput& input, RecordingUi& ui, int32_t threads,
+                    const std::function<bool(double)>& keepGoing) {
+  if (r.grid) return *r.grid;
+  Picture grid = MakeTileGridPicture(ui, input, *r.square, r.SquareLast, threads, keepGoing);
+  if (!ui.Messages().empty()) return Picture();
+  return grid;
 }
 
 std::optional<PreviewResult> PreviewRenderer::Render(const PreviewRequest& r, const std::function<bool()>& cancelled) {
-  // A state of the preview's own, set up as the desktop's is when "Create Final Image"
-  // is clicked with "Small image only" chosen; it writes no files.
-  AppState s;
-  SetUpSnapshotState(r, false, s);
-
   RecordingUi ui;
-  HeadlessHost host;
-  Pipeline pipeline(s, host, ui);
-  host.Attach(pipeline);
   PreviewResult result;
   const auto failed = [&]() -> std::optional<PreviewResult> {
     result.message = ui.FirstMessage();
     if (result.message.empty()) return std::nullopt;
     return result;
   };
-
   // Whose trap would show an error on the desktop: the ticks' while the grid is built
   // and the picture drawn, the handler's while it prepares.
-  const char* where = "Kick_Timer";
+  const char* where = "CreateFinal_Click";
   try {
-    if (r.grid) {
-      s.TileGrid = *r.grid;
-      s.settings.NeedToRedrawGrid = false;
-    } else {
-      const GridKey key{RoundToLong(LeadingNumber(r.console.NumPieces)), r.console.Turn45ListIndex,
-                        r.engine.TileColor.Value, r.square};
+    // "Create Final Image": the engine's values from the console, the colours, the
+    // spiral and the grid's layout for the number of parts.
+    const RenderInput input = RequestInput(r, ui);
+    if (auto message = failed()) return message;
+    where = "Kick_Timer";
+    const Picture* grid = r.grid.get();
+    if (!grid) {
+      const GridKey key{input.engine.EngineNumPieces, r.console.Turn45ListIndex, r.engine.TileColor.Value, r.square};
       if (builtFor_ != key) {
         builtFor_.reset();
-        if (!BuildSnapshotGrid(s, pipeline, ui, *r.square, threads_, [&cancelled](double) { return !cancelled(); }))
-          return failed();
-        built_ = std::move(s.TileGrid);
+        built_ = RequestGrid(r, input, ui, threads_, [&cancelled](double) { return !cancelled(); });
+        if (built_.Empty()) return failed();
         builtFor_ = key;
         result.gridBuilt = true;
       }
-      s.TileGrid = built_;
-      s.settings.NeedToRedrawGrid = false;
+      grid = &built_;
     }
     if (cancelled()) return std::nullopt;
-
-    // "Create Final Image": the engine's values from the console, the colours, the
-    // spiral and the grid's layout for the number of parts.
-    where = "CreateFinal_Click";
-    if (PrepareSnapshotFinal(s, ui) != kFinalImageStage) return std::nullopt;
-    if (auto message = failed()) return message;
-    where = "Kick_Timer";
     ParallelFinalOptions options;
     options.threads = threads_;
     options.progressIntervalMs = 2;
     options.progress = [&cancelled](double) { return !cancelled(); };
-    if (!RunFinalStageParallel(s, ui, options)) return std::nullopt;
+    Picture unused;
+    result.picture = BlankThumbnail(input);
+    if (!DrawFinalStage(FinalStageInputFor(input, *grid), ui, options, unused, &result.picture)) return std::nullopt;
   } catch (const RunTimeError& e) {
     result.message = std::string(where) + ": " + e.what();
     return result;
   }
   if (auto message = failed()) return message;
-  result.picture = std::move(s.Thumbnail);
   return result;
 }
 

@@ -23,10 +23,10 @@
 
 #include "colour/spectrum.h"
 #include "run/app_state.h"
+#include "run/render_input.h"
 
 namespace marvane {
 
-class Pipeline;
 class RecordingUi;
 class Ui;
 
@@ -61,25 +61,17 @@ struct PreviewResult {
   bool gridBuilt = false;  // this preview had to build its tile grid
 };
 
-// What the preview and the desktop's loop share, each on a state of its own:
+// The input of a request's picture: its console's values on its board, with its tile's
+// colour, and the output choice `smallOnly`. Raises RunTimeError for a number beyond its
+// type; the engine's traps show theirs on `ui`.
+RenderInput RequestInput(const PreviewRequest& r, Ui& ui);
 
-// Sets `s` up from `r` as the desktop's state is before "Create Final Image" is clicked,
-// writing no files: the console, the engine's values, the spectrum, the tile's measures
-// and the small picture; the full-size picture too when `large`.
-void SetUpSnapshotState(const PreviewRequest& r, bool large, AppState& s);
-
-// The tile-grid stage as the desktop's job runs it, all at once on `threads` threads (0:
-// one per core): from `square`, the squared tile, into s.TileGrid. `progress` is
-// called with the fraction done, from any of the threads; false stops the building.
-// Returns false when it was stopped or when the stage showed an error on `ui`, the
-// pipeline's.
-bool BuildSnapshotGrid(AppState& s, Pipeline& pipeline, const RecordingUi& ui, const Picture& square, int32_t threads,
-                       const std::function<bool(double)>& progress);
-
-// "Create Final Image" on a snapshot's state with its grid in place: the engine's number
-// of parts, the spiral and the grid's layout, then PrepareFinalImage, whose job it
-// returns (3 with the grid in place). Errors go to the caller.
-int32_t PrepareSnapshotFinal(AppState& s, Ui& ui);
+// The tile grid a request's picture is drawn on: the desktop's when it fits, else built
+// from the squared tile on `threads` threads (0: one per core). `keepGoing` is asked from
+// any of the grid's threads with the fraction done; false stops the building and gives
+// an empty picture, as an error shown on `ui` does.
+Picture RequestGrid(const PreviewRequest& r, const RenderInput& input, RecordingUi& ui, int32_t threads,
+                    const std::function<bool(double)>& keepGoing);
 
 // Makes previews one after the other (not from two threads at once), keeping the last
 // grid it built.

@@ -78,7 +78,7 @@ bool Main(AppState& s, Ui& ui, StartUpHost& host, const std::string& startFolder
     host.ConsoleFilled();
 
     EngineState& e = s.engine;
-    EngineValuesFromConsole(s);
+    EngineValuesFromConsole(c, e);
 
     // A tile that is gone or unreadable leaves the console's picture empty, quietly.
     try {

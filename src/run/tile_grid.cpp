@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "engine/sampling.h"
-#include "run/app_state.h"
 #include "util/numbers.h"
 
 namespace marvane {
@@ -16,21 +15,6 @@ constexpr double kEighthTurn = 0.78539825;
 constexpr double kRootTwo = 1.4142135623731;
 
 }  // namespace
-
-TileGridInput TileGridInputOf(const AppState& s) {
-  TileGridInput in;
-  in.square = &s.SquareCopy;
-  in.board = s.engine.board;
-  in.squareLast = s.SquareLast;
-  in.turn45 = s.engine.EngineTurn45;
-  in.sampleStep = s.GridSampleStep;
-  in.sampleSize = s.GridSampleSize;
-  in.cellStart = s.GridCellStart;
-  in.cellEnd = s.GridCellEnd;
-  in.period = s.GridPeriod;
-  in.half = s.GridHalf;
-  return in;
-}
 
 Chroma TileGridSample(Ui& ui, const TileGridInput& in, float cellX, float cellY) {
   const float x = ToSingle(static_cast<double>(cellX) * in.sampleStep);

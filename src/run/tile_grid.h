@@ -14,7 +14,6 @@
 namespace marvane {
 
 class Ui;
-struct AppState;
 
 struct TileGridInput {
   const Picture* square = nullptr;  // the squared tile's copy, sampled
@@ -25,9 +24,6 @@ struct TileGridInput {
   float cellStart = 0, cellEnd = 0;      // the cell coordinates the samples run through
   int32_t period = 0, half = 0;          // the grid's period on the board, and half a cell
 };
-
-// What the tile-grid stage of `s` reads, once its set-up has run.
-TileGridInput TileGridInputOf(const AppState& s);
 
 // The grid's colour for the cell pixel at (cellX, cellY), in grid-cell units.
 Chroma TileGridSample(Ui& ui, const TileGridInput& in, float cellX, float cellY);

@@ -1,6 +1,7 @@
 #include "run/tile_image.h"
 
 #include "engine/load_size_image.h"
+#include "engine/sampling.h"
 #include "engine/tile_colour.h"
 #include "platform/ui.h"
 #include "run/pipeline.h"
@@ -9,11 +10,51 @@
 
 namespace marvane {
 
+bool WithinTileLimits(int32_t lastX, int32_t lastY) {
+  return lastX >= 9 && lastX <= kMostTileSide - 1 && lastY >= 9 && lastY <= kMostTileSide - 1;
+}
+
+TileSquaring TileSquaringOf(int32_t width, int32_t height) {
+  TileSquaring sq;
+  sq.width = width;
+  sq.height = height;
+  if (width == height) {
+    sq.last = height - 1;
+    return sq;
+  }
+  const bool taller = width < height;
+  sq.last = (taller ? height : width) - 1;
+  sq.scale = ToSingle(Divide(sq.last + 1, taller ? width : height));
+  sq.scaleInv = ToSingle(Divide(1.0, sq.scale));
+  sq.mode = taller ? 2 : 1;
+  return sq;
+}
+
+Chroma SquaredTilePixel(Ui& ui, const Picture& surface, const TileSquaring& sq, int32_t x, int32_t y) {
+  const int32_t side = sq.last + 1;
+  if (sq.mode == 1) return Spot(ui, surface, x, ToSingle(y * static_cast<double>(sq.scaleInv)), side, sq.height);
+  return Spot(ui, surface, ToSingle(x * static_cast<double>(sq.scaleInv)), y, sq.width, side);
+}
+
+Picture SquareTile(Ui& ui, const Picture& surface, const TileSquaring& sq) {
+  const int32_t side = sq.last + 1;
+  Picture square(side, side);
+  if (sq.mode == 0) {
+    square.SetPicture(surface);
+    return square;
+  }
+  square.FillBox(0, 0, sq.last, sq.last, 0);
+  // Each pixel is sampled once; the job's order (columns or rows first) changes nothing.
+  for (int32_t x = 0; x <= sq.last; ++x)
+    for (int32_t y = 0; y <= sq.last; ++y) square.PSet(x, y, SquaredTilePixel(ui, surface, sq, x, y).Value);
+  return square;
+}
+
 bool SquareImage(Pipeline& pipeline, AppState& s, Ui& ui) {
   bool started = false;
   WithErrorTrap(ui, "SquareImage", [&] {
     const int32_t right = s.settings.PicRight, bottom = s.settings.PicBottom;
-    if (right < 9 || right > kMostTileSide - 1 || bottom < 9 || bottom > kMostTileSide - 1) {
+    if (!WithinTileLimits(right, bottom)) {
       ui.Beep();
       ui.ShowMessage(kTileSizeText, kTileSizeTitle);
       return;
@@ -22,22 +63,18 @@ bool SquareImage(Pipeline& pipeline, AppState& s, Ui& ui) {
       SetGivenTileColor(*s.GivenTileColor, s.engine.TileColor);
     else
       GetTileColor(ui, s.TileGrid, right, bottom, s.RandomSeed, s.engine.TileColor);
-    if (right != bottom) {
-      // The shorter side is stretched to the longer one.
-      const bool taller = right < bottom;
-      s.SquareLast = taller ? bottom : right;
-      s.SquareSide = s.SquareLast + 1;
-      s.TileImage.Resize(s.SquareSide, s.SquareSide);
-      s.SquareScale = ToSingle(Divide(s.SquareSide, taller ? s.TileWidth : s.TileHeight));
-      s.SquareScaleInv = ToSingle(Divide(1.0, s.SquareScale));
-      s.TileImage.FillBox(0, 0, s.SquareLast, s.SquareLast, 0);
-      s.SquareMode = taller ? 2 : 1;
-    } else {
-      s.SquareLast = bottom;
-      s.SquareSide = s.SquareLast + 1;
-      s.TileImage.Resize(s.SquareSide, s.SquareSide);
+    // The measures of the tile as picked: the extents the file gave.
+    const TileSquaring sq = TileSquaringOf(right + 1, bottom + 1);
+    s.SquareLast = sq.last;
+    s.SquareSide = sq.last + 1;
+    s.SquareMode = sq.mode;
+    s.TileImage.Resize(s.SquareSide, s.SquareSide);
+    if (sq.mode == 0) {
       s.TileImage.SetPicture(s.TileGrid);
-      s.SquareMode = 0;
+    } else {
+      s.SquareScale = sq.scale;
+      s.SquareScaleInv = sq.scaleInv;
+      s.TileImage.FillBox(0, 0, s.SquareLast, s.SquareLast, 0);
     }
     pipeline.LaunchAction(1, s.SquareLast, s.SquareLast);
     started = true;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "colour/chroma.h"
 #include "run/app_state.h"
 
 namespace marvane {
@@ -16,6 +17,25 @@ inline constexpr const char* kTileSizeText =
 inline constexpr const char* kTileSizeTitle = "Change Tile Image";
 // The longest side a tile may have, and so the squared tile.
 inline constexpr int32_t kMostTileSide = 300;
+
+// Whether a tile whose last column and row are these may be squared: 10 to 300 pixels a side.
+bool WithinTileLimits(int32_t lastX, int32_t lastY);
+
+// How a tile is squared: its shorter side is stretched to the longer one.
+struct TileSquaring {
+  int32_t width = 0, height = 0;  // the tile's
+  int32_t last = 0;               // the squared tile's last row and column
+  int32_t mode = 0;               // 0 square already, 1 wider than tall, 2 taller than wide
+  float scale = 0, scaleInv = 0;  // the stretch and its reciprocal (modes 1 and 2)
+};
+TileSquaring TileSquaringOf(int32_t width, int32_t height);
+
+// The squared tile's pixel (x, y) of a stretched tile (mode 1 or 2), sampled from the tile
+// on `surface`: a wider tile column by column, a taller one row by row.
+Chroma SquaredTilePixel(Ui& ui, const Picture& surface, const TileSquaring& sq, int32_t x, int32_t y);
+
+// The whole squared tile, from the tile on `surface`, as the squaring job leaves it.
+Picture SquareTile(Ui& ui, const Picture& surface, const TileSquaring& sq);
 
 // Checks the tile's size limits (10 to 300 pixels a side), estimates its mean colour,
 // prepares the square in TileImage and runs job 1 through LaunchAction. False after the

@@ -32,16 +32,15 @@ TEST_F(RenderTest, FlagsOverrideTheSettingsFileWhichOverridesTheDefaults) {
   for (const auto& [args, expected] : cases) {
     std::ostringstream err, d;
     const ParsedCommandLine p = Parse("--tile t.bmp " + std::string(args), err);
-    AppState s;
-    const ConsoleModel& c = s.console;
     try {
-      SetUpRenderState(*p.options, s);
+      const RenderJob job = CheckedRenderJob(*p.options);
+      const ConsoleModel& c = job.console;
       d << c.NumPieces << " " << c.SmallestRadius << " " << c.FadeWidth << " " << c.Turn45ListIndex << " " << c.Cline
         << " " << c.SpecStart << " " << c.Lighten << " " << c.LightStart << " " << c.FillInQuadrant[0]
         << c.FillInQuadrant[1] << c.FillInQuadrant[2] << c.FillInQuadrant[3] << (c.OutputOption[0] ? " small " : " full ")
-        << c.SaveFile << " " << s.engine.board.BoardWidth << "x" << s.engine.board.BoardHeight;
-      if (p.options->seed) d << " seed " << *s.RandomSeed;
-      if (const auto& t = s.GivenTileColor) d << " colour " << t->Red << "," << t->Green << "," << t->Blue;
+        << c.SaveFile << " " << job.board.BoardWidth << "x" << job.board.BoardHeight;
+      if (p.options->seed) d << " seed " << job.seed;
+      if (const auto& t = job.tileColour) d << " colour " << t->Red << "," << t->Green << "," << t->Blue;
     } catch (const RenderFailure& f) {
       d << f.what();
     }

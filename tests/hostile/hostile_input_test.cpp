@@ -9,7 +9,7 @@
 #include <sstream>
 #include <thread>
 
-#include "cli/render_driver.h"
+#include "cli/render_sequential.h"
 #include "hostile/hostile_files.h"
 #include "platform/picture_files.h"
 #include "platform/ui.h"
@@ -37,7 +37,7 @@ TEST_P(RefusedTile, ByTheRendererAndTheTileChange) {
   RenderOptions o;
   o.tile = path, o.output = folder / "Final.bmp", o.boardWidth = 160, o.boardHeight = 120;
   AppState s;
-  SetUpRenderState(o, s);
+  SetUpRenderState(CheckedRenderJob(o), s);
   RecordingUi ui;
   HeadlessHost host;
   Pipeline pipeline(s, host, ui);

@@ -236,7 +236,7 @@ std::vector<Case> Matrix() {
 
 class FastPath : public ::testing::TestWithParam<Case> {};
 
-TEST_P(FastPath, DrawsTheSamePicturesAsTheTicksAndEndsTheStageAsTheyDo) {
+TEST_P(FastPath, DrawsFromTheConsolesValuesAloneThePicturesTheTicksDraw) {
   const Case& c = GetParam();
   std::string ini = "[Numbers]\n";
   for (int k = 0; k < 8; ++k) ini += kNumberKeys[k] + ("=" + std::to_string(c.numbers[k])) + "\n";
@@ -245,30 +245,21 @@ TEST_P(FastPath, DrawsTheSamePicturesAsTheTicksAndEndsTheStageAsTheyDo) {
   for (int q = 0; q < 4; ++q) run.s.console.FillInQuadrant[q] = (c.quadrants >> q) & 1;
   run.s.console.SelectOutputOption(c.small ? kSmallImageOnlyOption : kBothLargeAndSmallOption);
   ASSERT_TRUE(run.Take(Tile(c.tileW, c.tileH)));
-  AppState fast = run.s;
-  // Both then build the same grid again first: the ticks slice by slice, the fast path at once.
-  run.s.settings.NeedToRedrawGrid = fast.settings.NeedToRedrawGrid = c.redrawGrid;
+  // The fast path: the input from the console, the grid from the squared tile at once.
+  RecordingUi ui;
+  const RenderInput in = MakeRenderInput(ui, run.s.console, run.s.engine.board, run.s.engine.TileColor);
+  const Picture grid = MakeTileGridPicture(ui, in, run.s.TileImage, run.s.SquareLast, c.threads);
+  Picture finalImage = BlankFinalImage(in), thumbnail = BlankThumbnail(in);
+  ASSERT_TRUE(DrawFinalStage(FinalStageInputFor(in, grid), ui, {.threads = c.threads, .progress = {}, .progressIntervalMs = 100},
+                             finalImage, &thumbnail));
+  // The ticks, building the same grid again first when asked to.
+  run.s.settings.NeedToRedrawGrid = c.redrawGrid;
   CreateFinalClick(run.pipeline, run.s, run.ui);
-  if (c.redrawGrid) {
-    ASSERT_EQ(PrepareFinalImage(fast, run.ui), kTileGridStage);
-    fast.TileGrid.Cls();  // nothing of the old grid may show through
-    fast.JobState = kTileGridStage, fast.SliceCount = -1, fast.ScanX = fast.ScanY = 0;  // as the job starts it
-    HeadlessHost host;
-    Pipeline(fast, host, run.ui).TileGridAtOnce([&c](int64_t n, const std::function<void(int64_t, int64_t)>& work) {
-      ForEachRange(c.threads, n, work);
-    });
-    ASSERT_EQ(fast.JobState, kFinalImageStage);
-  } else {
-    ASSERT_EQ(PrepareFinalImage(fast, run.ui), kFinalImageStage);
-  }
-  ASSERT_TRUE(RunFinalStageParallel(fast, run.ui, {.threads = c.threads, .progress = {}, .progressIntervalMs = 100}));
   const AppState& ticks = run.s;
-  EXPECT_TRUE(run.ui.Messages().empty());
-  EXPECT_TRUE(fast.FinalImage == ticks.FinalImage && fast.Thumbnail == ticks.Thumbnail && fast.TileGrid == ticks.TileGrid);
-  EXPECT_EQ(tuple(fast.JobState, fast.FinalRunActive, fast.ScanX, fast.ScanY, fast.SliceCount, fast.GridCellX,
-                  fast.GridCellY, fast.settings.NeedToRedrawGrid),
-            tuple(ticks.JobState, ticks.FinalRunActive, ticks.ScanX, ticks.ScanY, ticks.SliceCount, ticks.GridCellX,
-                  ticks.GridCellY, ticks.settings.NeedToRedrawGrid));
+  EXPECT_TRUE(run.ui.Messages().empty() && ui.Messages().empty());
+  EXPECT_TRUE(thumbnail == ticks.Thumbnail && grid == ticks.TileGrid);
+  EXPECT_TRUE(c.small || finalImage == ticks.FinalImage);
+  EXPECT_EQ(tuple(ticks.JobState, ticks.FinalRunActive), tuple(kNoJob, false));
   // The ticks saved the picture of the chosen size, and drew it where a quarter was ticked.
   const Picture& drawn = c.small ? ticks.Thumbnail : ticks.FinalImage;
   EXPECT_TRUE(LoadPictureFile(ticks.settings.SaveFileName, 0) == drawn);
@@ -289,11 +280,14 @@ INSTANTIATE_TEST_SUITE_P(RandomSettings, FastPath, ::testing::ValuesIn(Matrix())
 TEST(FastPathAlone, RaisesAPixelsErrorWithThePicturesUntouched) {
   Session run;
   ASSERT_TRUE(run.Start(kFiftyParts, 101, 77) && run.Take(Tile(40, 40)));
-  ASSERT_EQ(PrepareFinalImage(run.s, run.ui), kFinalImageStage);
-  AppState s = run.s;
-  s.engine.TileHueOffset = std::numeric_limits<float>::quiet_NaN();
-  EXPECT_THROW(RunFinalStageParallel(s, run.ui, {.threads = 3, .progress = {}, .progressIntervalMs = 100}), RunTimeError);
-  EXPECT_TRUE(s.Thumbnail == run.s.Thumbnail && s.FinalImage == run.s.FinalImage && s.FinalRunActive);
+  RenderInput in = MakeRenderInput(run.ui, run.s.console, run.s.engine.board, run.s.engine.TileColor);
+  in.engine.TileHueOffset = std::numeric_limits<float>::quiet_NaN();
+  const Picture blankFinal = BlankFinalImage(in), blankSmall = BlankThumbnail(in);
+  Picture finalImage = blankFinal, thumbnail = blankSmall;
+  EXPECT_THROW(DrawFinalStage(FinalStageInputFor(in, run.s.TileGrid), run.ui,
+                              {.threads = 3, .progress = {}, .progressIntervalMs = 100}, finalImage, &thumbnail),
+               RunTimeError);
+  EXPECT_TRUE(thumbnail == blankSmall && finalImage == blankFinal);
 }
 
 }  // namespace

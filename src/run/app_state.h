@@ -1,7 +1,9 @@
 #pragma once
-// The application state: every value that the windows and the computations share for
-// the whole run, in one struct that is passed to whoever needs it. Everything starts at
-// 0, false or empty, but the two switches of the files the pipeline writes on its own,
+// The desktop's state: every value that its windows and its job pipeline share for the
+// whole run, in one struct that is passed to whoever needs it. The renderer, the live
+// preview and the loops draw without it, from a RenderInput (run/render_input.h); only
+// the renderer's --sequential runs the desktop's job on one. Everything starts at 0,
+// false or empty, but the two switches of the files the pipeline writes on its own,
 // which start on.
 #include <cstdint>
 #include <optional>

@@ -174,10 +174,9 @@ RenderPictures DrawStill(const RenderOptions& o, const RenderInput& input, const
 }
 
 // The loop of --animate: every frame over the one grid.
-void MakeAnimation(const RenderOptions& o, const RenderInput& input, const Picture& grid, RecordingUi& ui,
-                   std::ostream& err, AnimationRun run) {
+void MakeAnimation(const RenderOptions& o, const AnimationValues& animation, const RenderInput& input,
+                   const Picture& grid, RecordingUi& ui, std::ostream& err, const AnimationRun& run) {
   const RenderClock::time_point start = RenderClock::now();
-  const AnimationValues animation = CheckedAnimation(o);
   RenderAnimation(o, animation, input, grid, ui, err, run);
   if (o.verbose && !o.quiet)
     err << kRenderProgramName << ": wrote " << o.output << " (frames " << animation.first << " to "
@@ -190,8 +189,9 @@ void Render(const RenderOptions& o, std::ostream& err, bool terminal) {
   run.threads = CheckedThreads(o);
   run.progress = terminal && !o.quiet;
   run.quiet = o.quiet;
-  if (o.join) return JoinAnimation(o, CheckedAnimation(o), err, run);
-  if (o.animate) CheckedAnimation(o);
+  AnimationValues animation;
+  if (o.animate || o.join) animation = CheckedAnimation(o);
+  if (o.join) return JoinAnimation(o, animation, err, run);
   const RenderJob job = CheckedRenderJob(o);
   CheckDestinations(o, job);
   SummaryValues summary;
@@ -233,7 +233,7 @@ void Render(const RenderOptions& o, std::ostream& err, bool terminal) {
       FailOnMessage(ui);
       times.grid = MillisecondsSince(gridStart);
     }
-    if (o.animate) return MakeAnimation(o, *input, tile.grid, ui, err, run);
+    if (o.animate) return MakeAnimation(o, animation, *input, tile.grid, ui, err, run);
     const RenderClock::time_point drawStart = RenderClock::now();
     pictures = DrawStill(o, *input, tile.grid, ui, summary.threads, progress);
     times.final = MillisecondsSince(drawStart);

@@ -1,7 +1,6 @@
 #include "run/tile_image.h"
 
 #include "engine/load_size_image.h"
-#include "engine/sampling.h"
 #include "engine/tile_colour.h"
 #include "platform/ui.h"
 #include "run/pipeline.h"
@@ -28,12 +27,6 @@ TileSquaring TileSquaringOf(int32_t width, int32_t height) {
   sq.scaleInv = ToSingle(Divide(1.0, sq.scale));
   sq.mode = taller ? 2 : 1;
   return sq;
-}
-
-Chroma SquaredTilePixel(Ui& ui, const Picture& surface, const TileSquaring& sq, int32_t x, int32_t y) {
-  const int32_t side = sq.last + 1;
-  if (sq.mode == 1) return Spot(ui, surface, x, ToSingle(y * static_cast<double>(sq.scaleInv)), side, sq.height);
-  return Spot(ui, surface, ToSingle(x * static_cast<double>(sq.scaleInv)), y, sq.width, side);
 }
 
 Picture SquareTile(Ui& ui, const Picture& surface, const TileSquaring& sq) {

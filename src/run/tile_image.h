@@ -5,6 +5,8 @@
 #include <string>
 
 #include "colour/chroma.h"
+#include "engine/sampling.h"
+#include "util/numbers.h"
 #include "run/app_state.h"
 
 namespace marvane {
@@ -31,8 +33,12 @@ struct TileSquaring {
 TileSquaring TileSquaringOf(int32_t width, int32_t height);
 
 // The squared tile's pixel (x, y) of a stretched tile (mode 1 or 2), sampled from the tile
-// on `surface`: a wider tile column by column, a taller one row by row.
-Chroma SquaredTilePixel(Ui& ui, const Picture& surface, const TileSquaring& sq, int32_t x, int32_t y);
+// on `surface`: a wider tile's height is stretched, a taller one's width.
+inline Chroma SquaredTilePixel(Ui& ui, const Picture& surface, const TileSquaring& sq, int32_t x, int32_t y) {
+  const int32_t side = sq.last + 1;
+  if (sq.mode == 1) return Spot(ui, surface, x, ToSingle(y * static_cast<double>(sq.scaleInv)), side, sq.height);
+  return Spot(ui, surface, ToSingle(x * static_cast<double>(sq.scaleInv)), y, sq.width, side);
+}
 
 // The whole squared tile, from the tile on `surface`, as the squaring job leaves it.
 Picture SquareTile(Ui& ui, const Picture& surface, const TileSquaring& sq);

@@ -111,6 +111,8 @@ TEST_F(AnimationTest, BadAnimationsAndHostileFramesAreRefusedAndWriteNothing) {
       {"--animate zoom --frames 2.5 -o a.webp", "2 --frames: \"2.5\" is not a whole number"},
       {"--animate zoom --frame-range 0:2 -o a.webp", "2 --frame-range: the frames go into a folder"},
       {"--animate zoom --frame-range 2 -o f/", "2 --frame-range: \"2\" is not FIRST:END"},
+      {"--animate zoom --frame-range 5: -o f/", "2 --frame-range: \"5:\" is not FIRST:END"},
+      {"--animate zoom --frame-range :5 -o f/", "2 --frame-range: \":5\" is not FIRST:END"},
       {"--animate zoom --quality 50 -o f/", "2 --quality: only for a .webp, .mp4, .webm or .gif loop"},
       {"--animate zoom --sequential -o f/", "2 --sequential: only for a still picture"},
       {"--frames 4", "2 --frames: only with --animate"},

@@ -1,13 +1,15 @@
 #pragma once
-// Taking a new tile: loading it onto the first work surface, checking its size,
-// preparing the square and running the squaring job (which goes on to the tile grid).
+// Squaring the tile, as a plain function of the tile (the renderer's way) and as the
+// desktop's job does it a slice at a time; and taking a new tile on the desktop: loading
+// it onto the first work surface, checking its size, preparing the square and running
+// the squaring job (which goes on to the tile grid).
 #include <cstdint>
 #include <string>
 
 #include "colour/chroma.h"
 #include "engine/sampling.h"
-#include "util/numbers.h"
 #include "run/app_state.h"
+#include "util/numbers.h"
 
 namespace marvane {
 

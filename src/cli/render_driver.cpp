@@ -22,7 +22,7 @@
 #include "platform/staged_files.h"
 #include "platform/ui.h"
 #include "run/render_input.h"
-#include "run/tile_image.h"
+#include "run/tile_square.h"
 #include "util/numbers.h"
 
 namespace marvane {

@@ -14,7 +14,7 @@
 #include "console/validation.h"
 #include "platform/profile_file.h"
 #include "platform/run_time_error.h"
-#include "run/tile_image.h"
+#include "run/tile_square.h"
 #include "util/numbers.h"
 
 namespace marvane {

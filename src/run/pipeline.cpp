@@ -12,7 +12,7 @@
 #include "platform/ui.h"
 #include "run/grid_layout.h"
 #include "run/render_input.h"
-#include "run/tile_image.h"
+#include "run/tile_square.h"
 #include "run/tile_grid.h"
 #include "util/error_trap.h"
 #include "util/numbers.h"

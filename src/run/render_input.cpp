@@ -6,7 +6,7 @@
 #include "engine/final_colour.h"
 #include "engine/geometry.h"
 #include "run/thread_runner.h"
-#include "run/tile_image.h"
+#include "run/tile_square.h"
 #include "util/numbers.h"
 
 namespace marvane {

@@ -42,7 +42,11 @@ TEST_F(AnimationTest, TheLoopClosesWithoutASeam) {
   const std::string common = "--tile tile.bmp --board 200x150 --seed 3 --frames 16 -o f/ --animate ";
   for (const char* mode : {"zoom", "hue", "both"}) {
     std::filesystem::remove_all("f");
-    for (const char* range : {"0:2", "15:16", "16:17"}) ASSERT_EQ(Render(common + mode + " --frame-range " + range).first, 0);
+    for (const std::string range : {"0:2", "15:16", "16:17"}) {
+      const auto [status, err] = Render(common + mode + " -v --frame-range " + range);
+      ASSERT_EQ(status, 0) << err;
+      EXPECT_TRUE(range != "15:16" || err.find("wrote f/ (frames 15 to 15 of 16, ") != std::string::npos) << err;
+    }
     std::vector<Picture> frames;
     for (const char* name : {"f/frame-0015.png", "f/frame-0000.png", "f/frame-0001.png"}) frames.push_back(LoadPictureFile(name, 0));
     const double last = MeanAbsoluteDifference(frames[0], frames[1]), first = MeanAbsoluteDifference(frames[1], frames[2]);
@@ -107,6 +111,8 @@ TEST_F(AnimationTest, BadAnimationsAndHostileFramesAreRefusedAndWriteNothing) {
       {"--animate zoom -o -", "2 --output -: name the loop's format with --format mp4, webm or gif"},
       {"--animate zoom --format png -o f/", "2 --format png: a loop into a stream is mp4, webm or gif"},
       {"--animate zoom --format gif -o a.mp4", "2 --format gif: the name \"a.mp4\" asks for another format"},
+      {"--animate zoom --format mp4 -o a.gif", "2 --format mp4: the name \"a.gif\" asks for another format"},
+      {"--animate zoom --format webm -o a.mp4", "2 --format webm: the name \"a.mp4\" asks for another format"},
       {"--animate zoom -o a.avi", "2 --output a.avi: a loop is written as NAME.webp, .mp4, .webm or .gif, or as frames"},
       {"--animate zoom --frames 2.5 -o a.webp", "2 --frames: \"2.5\" is not a whole number"},
       {"--animate zoom --frame-range 0:2 -o a.webp", "2 --frame-range: the frames go into a folder"},

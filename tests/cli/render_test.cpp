@@ -69,6 +69,8 @@ TEST_F(RenderTest, ARefusalNamesWhatIsWrongAndWritesNothing) {
       {"-o x --format jpg", "2 --format: \"jpg\" is not one of bmp, png and tiff"},
       {"-o x --format gif", "2 --format gif: only for a loop"},
       {"-o x.tif --format bmp", "2 --format bmp: the name \"x.tif\" asks for another format"},
+      {"-o x.bmp --format png", "2 --format png: the name \"x.bmp\" asks for another format"},
+      {"-o x.png --format tiff", "2 --format tiff: the name \"x.png\" asks for another format"},
       {"--pieces 5", "1 --pieces: Value must be between 6 and 99!"},
       {"--tile none.bmp", "1 --tile: Cannot read the picture file \"none.bmp\": the file does not exist."},
       {"--tile thin.bmp --grid tile.bmp", "1 --tile thin.bmp: 9 x 50 pixels: Each dimension of the tile image must be"},

@@ -1,5 +1,7 @@
 // "Make loop...": the dialog's WebP is, byte for byte, the renderer's loop of the console's
 // values on the desktop's grid and tile colour, made while the console goes on; CANCEL writes nothing.
+#include <QProgressBar>
+
 #include "gui/loop_dialog.h"
 #include "gui/loop_job.h"
 #include "gui/support/gui_run.h"
@@ -51,8 +53,10 @@ void GuiTest::TheLoopDialogMakesTheRenderersWebPAndCancelWritesNothing() {
   QVERIFY(render.waitForFinished(120000) && render.exitCode() == 0);
   QVERIFY(testing::ReadFileBytes(run / "Output/Loop.webp") == testing::ReadFileBytes(run / "Rendered.webp"));
 
-  // A long loop cancelled at once: nothing more in the folder, and nothing said but that a name is needed.
+  // A long loop cancelled once its bar has moved (the console's window is not held while it
+  // runs): nothing more in the folder, and nothing said but that a name is needed.
   makeLoop(0, kMostFrames, "", run / "Output/Long.webp");
+  QTRY_VERIFY_WITH_TIMEOUT(run.desktop->Loop()->Progress().findChild<QProgressBar*>("StageProgress")->value() > 0, 60000);
   QTest::mouseClick(run.desktop->Loop()->Progress().findChild<QPushButton*>("CancelIt"), Qt::LeftButton);
   QTRY_VERIFY_WITH_TIMEOUT(!run.desktop->Loop(), 120000);
   QVERIFY(run.Said().size() == 4 && run.Said()[3] == "Make loop: Choose the file for the loop." && run.Control("MakeLoop")->isEnabled());

@@ -123,7 +123,6 @@ void SetUpRenderState(const RenderJob& job, AppState& s) {
   // a tile can be it is made large enough for any tile (the tile-grid stage gives it the
   // board's size again). The third only ever holds the squared tile.
   s.TileGrid.Resize(std::max(b.BoardWidth, kMostTileSide), std::max(b.BoardHeight, kMostTileSide));
-  if (b.BoardWidth >= kMostTileSide && b.BoardHeight >= kMostTileSide) s.TileGrid.Resize(b.BoardWidth, b.BoardHeight);
   s.SquareCopy.Resize(kMostTileSide, kMostTileSide);
   s.FinalImage.Resize(b.BoardWidth, b.BoardHeight);
   s.Thumbnail.Resize(ThumbnailSide(b.BoardWidth), ThumbnailSide(b.BoardHeight));

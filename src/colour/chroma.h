@@ -60,9 +60,29 @@ inline void SetValue(Chroma& c) {
   c.Value = (b * 256 + g) * 256 + r;
   c.ValueSet = true;
 }
+// SetValue, then SetColors: the components become the whole bytes that were packed,
+// which is what splitting the packed value gives back, with no division.
+inline void SetValueAndColors(Chroma& c) {
+  const int32_t r = ClampByte(c.Red);
+  const int32_t g = ClampByte(c.Green);
+  const int32_t b = ClampByte(c.Blue);
+  c.Value = (b * 256 + g) * 256 + r;
+  c.Red = static_cast<float>(r);
+  c.Green = static_cast<float>(g);
+  c.Blue = static_cast<float>(b);
+  c.ValueSet = true;
+  c.ColorsSet = true;
+}
 // The three components of a packed value, with truncating division: -1 gives red -1,
 // and values of 2^24 and above give a blue above 255.
 inline void SplitColor(int32_t packed, float& red, float& green, float& blue) {
+  if (packed >= 0) {
+    // The same by bits, which a value that is not negative allows.
+    red = static_cast<float>(packed & 0xFF);
+    green = static_cast<float>((packed >> 8) & 0xFF);
+    blue = static_cast<float>(packed >> 16);
+    return;
+  }
   red = static_cast<float>(packed % 256);
   green = static_cast<float>((packed / 256) % 256);
   blue = static_cast<float>(packed / 65536);

@@ -1,6 +1,7 @@
 #include "colour/spectrum.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include "platform/ui.h"
@@ -86,28 +87,79 @@ int16_t SearchMidNorm(const SpectrumTables& s, int lo, int hi, float key, bool f
   }
 }
 
+// Which search finds a hue, from which of its normalised components are 0 and which 1
+// (the others lie between): an entry straight away, or a bisection of SpecMidNorm over
+// one of six stretches of the spectrum by one component.
+struct HueSearch {
+  int16_t entry = 0;    // the answer, where no search is needed
+  int component = -1;   // 0 red, 1 green, 2 blue: the key of the search; -1 for none
+  int stretch = 0;      // 0 to 5, which stretch
+  int lo = 0, hi = 0;
+  bool falling = false;
+};
+
+constexpr HueSearch ChooseSearch(bool redZero, bool redOne, bool greenZero, bool greenOne, bool blueZero) {
+  constexpr bool kRising = false, kFalling = true;
+  auto search = [](int component, int stretch, int lo, int hi, bool falling) {
+    return HueSearch{0, component, stretch, lo, hi, falling};
+  };
+  auto entry = [](int16_t e) { return HueSearch{e, -1, 0, 0, 0, false}; };
+  if (!redZero) {
+    if (!greenZero) {
+      if (!blueZero) return entry(0);  // a grey: every normalised component is 1
+      if (greenOne) return search(0, 0, 103, 183, kFalling);
+      return search(1, 1, 0, 103, kRising);
+    }
+    if (redOne) {
+      if (blueZero) return entry(0);
+      return search(2, 2, 359, 426, kFalling);
+    }
+    return search(0, 3, 287, 359, kRising);
+  }
+  if (greenOne) {
+    if (blueZero) return entry(183);
+    return search(2, 4, 183, 240, kRising);
+  }
+  if (greenZero) return entry(287);
+  return search(1, 5, 240, 287, kFalling);
+}
+
 // The spectrum index of the hue whose normalised components are r, g and b.
 int16_t MatchNorms(const SpectrumTables& s, float r, float g, float b) {
-  constexpr bool kRising = false, kFalling = true;
-  if (r != 0.0f) {
-    if (g != 0.0f) {
-      if (b != 0.0f) return 0;  // a grey: every normalised component is 1
-      if (g == 1.0f) return SearchMidNorm(s, 103, 183, r, kFalling);
-      return SearchMidNorm(s, 0, 103, g, kRising);
-    }
-    if (r == 1.0f) {
-      if (b == 0.0f) return 0;
-      return SearchMidNorm(s, 359, 426, b, kFalling);
-    }
-    return SearchMidNorm(s, 287, 359, r, kRising);
-  }
-  if (g == 1.0f) {
-    if (b == 0.0f) return 183;
-    return SearchMidNorm(s, 183, 240, b, kRising);
-  }
-  if (g == 0.0f) return 287;
-  return SearchMidNorm(s, 240, 287, g, kFalling);
+  const HueSearch h = ChooseSearch(r == 0.0f, r == 1.0f, g == 0.0f, g == 1.0f, b == 0.0f);
+  if (h.component < 0) return h.entry;
+  const float keys[3] = {r, g, b};
+  return SearchMidNorm(s, h.lo, h.hi, keys[h.component], h.falling);
 }
+
+// MatchWhole's answers, remembered as they are found. For whole components the key of
+// the search is (c - low) / spread, so the answer is a function of three small whole
+// numbers: the stretch searched, the spread (1 to 255) and c - low (0 to spread). Every
+// spectrum is built from the same colours, so one table serves them all. A slot holds
+// the answer's place in its stretch plus 1 (no stretch is longer than 254 entries), 0
+// while it is not yet known: a byte, so that the table stays small enough to sit in the
+// processor's cache beside the pictures. The slots are atomic so that every thread may
+// fill them; two threads finding the same answer store the same byte.
+class WholeMatches {
+ public:
+  int16_t Get(const SpectrumTables& s, const HueSearch& h, int32_t above, int32_t spread) {
+    std::atomic<uint8_t>& slot = answers_[h.stretch][spread * (spread + 1) / 2 + above];
+    uint8_t known = slot.load(std::memory_order_relaxed);
+    if (known == 0) {
+      const float key = ToSingle(static_cast<double>(above) / spread);
+      known = static_cast<uint8_t>(SearchMidNorm(s, h.lo, h.hi, key, h.falling) - h.lo + 1);
+      slot.store(known, std::memory_order_relaxed);
+    }
+    return static_cast<int16_t>(h.lo + known - 1);
+  }
+
+ private:
+  // Rows of 1 to 256 slots, one for each spread from 0 to 255.
+  static constexpr size_t kSlots = 256 * 257 / 2;
+  std::atomic<uint8_t> answers_[6][kSlots]{};
+};
+
+constinit WholeMatches wholeMatches;
 
 }  // namespace
 
@@ -120,16 +172,29 @@ int16_t Match(const SpectrumTables& s, ChromaExtended& x) {
 int16_t MatchWhole(const SpectrumTables& s, int32_t red, int32_t green, int32_t blue) {
   // The normalised components of whole ones: 0 for the smallest, 1 for the largest (all
   // 1 for a grey), and (c - min) / spread, rounded to a float, for one in between;
-  // SetZZProps gives exactly these, since its differences and spread are whole too.
+  // SetZZProps gives exactly these, since its differences and spread are whole too. The
+  // key of the search is one of them, and (c - min) / spread gives 0 and 1 as well.
   const int32_t low = std::min({red, green, blue}), high = std::max({red, green, blue});
   const int32_t spread = high - low;
   if (spread == 0) return MatchNorms(s, 1.0f, 1.0f, 1.0f);
-  auto norm = [&](int32_t c) {
-    if (c == low) return 0.0f;
-    if (c == high) return 1.0f;
-    return ToSingle(static_cast<double>(c - low) / spread);
-  };
-  return MatchNorms(s, norm(red), norm(green), norm(blue));
+  // Which components are the lowest and the highest vary from pixel to pixel, so the
+  // search is looked up by them rather than chosen by branches the processor would guess
+  // wrong half the time.
+  static constexpr auto kSearches = [] {
+    std::array<HueSearch, 32> searches{};
+    for (int i = 0; i < 32; ++i) searches[i] = ChooseSearch(i & 1, i & 2, i & 4, i & 8, i & 16);
+    return searches;
+  }();
+  const HueSearch& h = kSearches[(red == low) | (red == high) << 1 | (green == low) << 2 | (green == high) << 3 |
+                                 (blue == low) << 4];
+  if (h.component < 0) return h.entry;
+  const int32_t components[3] = {red, green, blue};
+  if (low < 0 || high > 255) {
+    // Not bytes: searched every time, as the table holds only bytes.
+    return SearchMidNorm(s, h.lo, h.hi, ToSingle(static_cast<double>(components[h.component] - low) / spread),
+                         h.falling);
+  }
+  return wholeMatches.Get(s, h, components[h.component] - low, spread);
 }
 
 ChromaExtended SpecColor(Ui& ui, const SpectrumTables& s, double index, double whiteScale,

@@ -42,7 +42,7 @@ const SpectrumTables& ReadySpectrum();
 // strength. x is brought to level 1 and left fully derived.
 int16_t Match(const SpectrumTables& spectrum, ChromaExtended& x);
 // Match for a colour of whole components (those of a packed colour): the same index,
-// found without deriving the whole record.
+// found without deriving the whole record, and for bytes remembered once found.
 int16_t MatchWhole(const SpectrumTables& spectrum, int32_t red, int32_t green, int32_t blue);
 
 // The spectrum colour at `index` (rounded to a 16-bit integer, halves to even, and
@@ -70,8 +70,7 @@ MARVANE_INLINE Chroma ScaledSpectrumEntry(const SpectrumTables& s, int i, double
   n.Red = ToSingle(static_cast<double>(spread) * s.SpecNormRed[i] + w);
   n.Green = ToSingle(static_cast<double>(spread) * s.SpecNormGreen[i] + w);
   n.Blue = ToSingle(static_cast<double>(spread) * s.SpecNormBlue[i] + w);
-  SetValue(n);
-  SetColors(n);
+  SetValueAndColors(n);
   return n;
 }
 

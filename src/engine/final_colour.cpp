@@ -112,6 +112,21 @@ MARVANE_PER_PIXEL FinalPixelKernel::Ring FinalPixelKernel::RingOf(float dx, floa
     // One board pixel's footprint in tile pixels.
     const float s = ToSingle(std::atan(Divide(1.0, ring.r)) / sp.OuterPixelAngle);
     ring.footprint = ToSingle(static_cast<double>(s) * (state_.GridTileSize + 1.0) / state_.board.OuterRadius);
+    ring.mirrorAtan = MirrorAtan(dx, dy);
+    if (ring.footprint < 2.5f) {
+      // Less than two and a half tile pixels: one bilinear read, which is what
+      // AreaColorMod does here. Its row depends on the ring coordinate alone, so the
+      // four pixels share it. An error in the read is thrown before anything is kept; on
+      // one, here or in a pixel's column, the read is simply made again through
+      // AreaColorMod, whose traps report it as they always do.
+      const int32_t t = state_.GridTileSize;
+      try {
+        if (t <= 0) RaiseInvalidCall();
+        ring.down = SpotAxisOf(WrapCoord(ring.across + offset_, t), t);
+        ring.spot = true;
+      } catch (const RunTimeError&) {
+      }
+    }
   }
   if (ring.coloured && !passThrough_) {
     ring.rho = ToSingle(ring.r - sp.InnerRadiusReal);
@@ -129,27 +144,38 @@ MARVANE_PER_PIXEL FinalPixelKernel::Ring FinalPixelKernel::RingOf(float dx, floa
   return ring;
 }
 
-MARVANE_INLINE Chroma FinalPixelKernel::SampleAt(const Ring& ring, float dx, float dy) {
+MARVANE_INLINE double FinalPixelKernel::PlaceAcross(const Ring& ring, float dx, float dy) const {
   const SpiralConstants& sp = state_.spiral;
   // theta runs clockwise from straight up; the place along the ring follows it.
-  const float theta = ToSingle(AngleOf(dx, dy) + kQuarterTurn);
+  const float theta = ToSingle(AngleOf(dx, dy, ring.mirrorAtan) + kQuarterTurn);
   float p = ToSingle(static_cast<double>(sp.PartsPerRadian) * theta);
   p = ToSingle(static_cast<double>(p) - IntDown(p));
   p = ToSingle(static_cast<double>(p) * sp.OuterPieceWidth);
+  return p + offset_;
+}
 
-  const double x = p + offset_, y = ring.across + offset_;
+MARVANE_INLINE void FinalPixelKernel::SampleAll(const Ring& ring, int count, const float* dx, const float* dy,
+                                                Chroma* samples) {
   const int32_t t = state_.GridTileSize;
-  if (ring.footprint < 2.5f) {
-    // Less than two and a half tile pixels: one bilinear read, which is what
-    // AreaColorMod does here. An error in it is thrown before anything is kept, so on
-    // one the read is simply made again through AreaColorMod, whose traps report it as
-    // they always do.
-    try {
-      return SpotUntrapped(grid_, WrapCoord(x, t), WrapCoord(y, t), t, t);
-    } catch (const RunTimeError&) {
+  double x[kLanes];
+  for (int k = 0; k < count; ++k) x[k] = PlaceAcross(ring, dx[k], dy[k]);
+  bool read[kLanes] = {};
+  SpotAxis across[kLanes];
+  if (ring.spot) {
+    // The column of each bilinear read; on an error, that pixel is read through
+    // AreaColorMod instead (see RingOf).
+    for (int k = 0; k < count; ++k) {
+      try {
+        across[k] = SpotAxisOf(WrapCoord(x[k], t), t);
+        read[k] = true;
+      } catch (const RunTimeError&) {
+      }
     }
   }
-  return AreaColorMod(ui_, grid_, state_.board, x, y, ring.footprint, ring.footprint, t, t);
+  for (int k = 0; k < count; ++k)
+    samples[k] = read[k] ? SpotFromAxes(grid_, across[k], ring.down)
+                         : AreaColorMod(ui_, grid_, state_.board, x[k], ring.across + offset_, ring.footprint,
+                                        ring.footprint, t, t);
 }
 
 MARVANE_INLINE SpectrumPlace FinalPixelKernel::PlaceOfSample(const Chroma& baseColor) {
@@ -166,53 +192,61 @@ MARVANE_INLINE Chroma FinalPixelKernel::SpectrumColourAt(int32_t k, const Spectr
                                           : SpecColorPart(ui_, spectrum_, k, place.white, place.spread);
 }
 
-MARVANE_INLINE bool FinalPixelKernel::PaintColour(const Ring& ring, const Chroma& baseColor, Chroma& outColor) {
-  if (!ring.coloured) return false;
-  if (passThrough_) {
+MARVANE_INLINE void FinalPixelKernel::PaintAll(const Ring& ring, int count, const Chroma* samples,
+                                               int32_t* colours) {
+  // Only for a ring that is drawn, and so coloured.
+  if (passThrough_ && shift_.hue == 0) {
     // No colour setting in play: the tile's colours pass through, fade band and all.
-    // A frame of a colour cycle still has to turn them; it turns each one along the
-    // spectrum from its own entry, keeping its white level and spread, and adds
-    // nothing else (no fade, no brightness), so that the cycle starts from the still
-    // picture and every frame after it differs from its neighbours by the turn alone.
-    if (shift_.hue == 0) {
-      outColor = baseColor;
-    } else {
-      const SpectrumPlace place = PlaceOfSample(baseColor);
-      outColor = SpectrumColourAt(RoundExtendedToLong(place.entry + shift_.hue), place);
-    }
-    return true;
+    for (int k = 0; k < count; ++k) colours[k] = samples[k].Value;
+    return;
   }
-  const SpectrumPlace place = PlaceOfSample(baseColor);
-  // A frame's hue joins the sum last: adding 0 leaves the still's index as it was.
-  const int32_t k =
-      RoundExtendedToLong(ring.hueShift + place.entry + specStart_ + state_.TileHueOffset + shift_.hue);
-  Chroma c = SpectrumColourAt(k, place);
-
+  SpectrumPlace places[kLanes];
+  for (int k = 0; k < count; ++k) places[k] = PlaceOfSample(samples[k]);
+  int32_t index[kLanes];
+  for (int k = 0; k < count; ++k) {
+    // A frame's hue joins the sum last: adding 0 leaves the still's index as it was.
+    // Without colour settings, a frame of a colour cycle still has to turn the tile's
+    // colours; it turns each one along the spectrum from its own entry, keeping its
+    // white level and spread, and adds nothing else (no fade, no brightness), so that
+    // the cycle starts from the still picture and every frame after it differs from its
+    // neighbours by the turn alone.
+    index[k] = passThrough_
+                   ? RoundExtendedToLong(places[k].entry + shift_.hue)
+                   : RoundExtendedToLong(ring.hueShift + places[k].entry + specStart_ + state_.TileHueOffset + shift_.hue);
+  }
+  Chroma c[kLanes];
+  for (int k = 0; k < count; ++k) c[k] = SpectrumColourAt(index[k], places[k]);
+  if (passThrough_) {
+    for (int k = 0; k < count; ++k) colours[k] = c[k].Value;
+    return;
+  }
   const double m = ring.brightness;
   auto shade = [&](float component) {
     if (state_.BrightnessShift < 0) return ToSingle(component * (m + 1.0));
     return ToSingle((255.0 - component) * m + component);
   };
-  c.Red = shade(c.Red);
-  c.Green = shade(c.Green);
-  c.Blue = shade(c.Blue);
-  SetValue(c);
-
-  outColor = ring.inFade ? BlendChroma(static_cast<const Chroma&>(state_.CenterColor), c, ring.fade) : c;
-  return true;
+  for (int k = 0; k < count; ++k) {
+    c[k].Red = shade(c[k].Red);
+    c[k].Green = shade(c[k].Green);
+    c[k].Blue = shade(c[k].Blue);
+    SetValue(c[k]);
+    colours[k] = ring.inFade ? BlendChroma(static_cast<const Chroma&>(state_.CenterColor), c[k], ring.fade).Value
+                             : c[k].Value;
+  }
 }
 
-MARVANE_PER_PIXEL int32_t FinalPixelKernel::ScanColour(const Ring& ring, float dx, float dy) {
-  Chroma out;
-  PaintColour(ring, SampleAt(ring, dx, dy), out);  // drawn, so coloured too
-  return out.Value;
+MARVANE_PER_PIXEL void FinalPixelKernel::ScanColours(const Ring& ring, int count, const float* dx, const float* dy,
+                                                     int32_t* colours) {
+  Chroma samples[kLanes];
+  SampleAll(ring, count, dx, dy, samples);
+  PaintAll(ring, count, samples, colours);
 }
 
 MARVANE_PER_PIXEL bool FinalPixelKernel::ScanColour(int32_t x, int32_t y, int32_t& value) {
   const float dx = Dx(x), dy = Dy(y);
   const Ring ring = RingOf(dx, dy);
   if (!ring.drawn) return false;
-  value = ScanColour(ring, dx, dy);
+  ScanColours(ring, 1, &dx, &dy, &value);
   return true;
 }
 

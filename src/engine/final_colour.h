@@ -6,15 +6,16 @@
 //
 // FinalPixelKernel holds that arithmetic once for every path that draws the picture:
 // the desktop's ticks make one for each tick, the renderer's fast path, the preview and
-// the loop's frames one for each thread. What depends on the distance from the centre alone (the ring
-// coordinate, the sample's footprint, the radial fraction, the fade) is split off as a
-// Ring, so that a caller may share it between the pixels at (+-dx, +-dy), which lie at
-// exactly the same distance.
+// the loop's frames one for each thread. What the four pixels at (+-dx, +-dy) share is
+// split off as a Ring, so that a caller may work it out once for all four: they lie at
+// exactly the same distance from the centre (the ring coordinate, the sample's
+// footprint, the radial fraction, the fade), and their angles come from one arctangent.
 #include <array>
 #include <cstdint>
 #include <memory>
 
 #include "colour/chroma.h"
+#include "engine/sampling.h"
 
 namespace marvane {
 
@@ -84,23 +85,32 @@ class FinalPixelKernel {
     long double hueShift = 0;  // the spectrum shift at this radius, in entries
     bool inFade = false;
     float fade = 0.0f;         // the blend towards the full colour inside the fade band
+    double mirrorAtan = 0.0;   // MirrorAtan(dx, dy), for a ring that is drawn
+    bool spot = false;         // one bilinear read a pixel, whose grid row is `down`
+    SpotAxis down;
   };
   // The offset (dx, dy) from the centre of board pixel (x, y), exact as floats.
   float Dx(int32_t x) const { return static_cast<float>(static_cast<double>(x) - centerX_); }
   float Dy(int32_t y) const { return static_cast<float>(static_cast<double>(y) - centerY_); }
-  // The distance of (dx, dy) from the centre, and its terms.
+  // The terms of (dx, dy), which (+-dx, +-dy) share.
   Ring RingOf(float dx, float dy) const;
 
-  // The colour that one visit of the final-image scan gives the pixel at (dx, dy) from
-  // the centre, on its ring; only for a ring that is drawn.
-  int32_t ScanColour(const Ring& ring, float dx, float dy);
-  // The same from the board pixel: false for a pixel at or inside the smallest radius
+  // The colours that one visit of the final-image scan gives `count` pixels (1 to
+  // kLanes) that share `ring`, the pixels at (dx[k], dy[k]) from the centre; only for a
+  // ring that is drawn. The pixels are worked out side by side, step by step: the steps
+  // of one pixel wait for each other, those of different pixels do not, so the
+  // processor overlaps them. Each pixel's arithmetic is the same as alone.
+  static constexpr int kLanes = 4;
+  void ScanColours(const Ring& ring, int count, const float* dx, const float* dy, int32_t* colours);
+  // The same for one board pixel: false for a pixel at or inside the smallest radius
   // plus one, which keeps the background.
   bool ScanColour(int32_t x, int32_t y, int32_t& value);
 
  private:
-  Chroma SampleAt(const Ring& ring, float dx, float dy);
-  bool PaintColour(const Ring& ring, const Chroma& baseColor, Chroma& outColor);
+  // Where along the grid cell the pixel at (dx, dy) reads, in tile pixels.
+  double PlaceAcross(const Ring& ring, float dx, float dy) const;
+  void SampleAll(const Ring& ring, int count, const float* dx, const float* dy, Chroma* samples);
+  void PaintAll(const Ring& ring, int count, const Chroma* samples, int32_t* colours);
   SpectrumPlace PlaceOfSample(const Chroma& baseColor);
   Chroma SpectrumColourAt(int32_t k, const SpectrumPlace& place);
 

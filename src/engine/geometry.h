@@ -64,6 +64,19 @@ inline double AngleOf(double x, double y) {
   return std::atan(y / x);
 }
 
+// The four points (+-x, +-y) share one library call. Their quotients y / x are +-(|y| /
+// |x|) to the bit (a quotient's magnitude does not depend on the signs), and atan is odd
+// to the bit (atan(-z) is -atan(z): the library works on |z| and gives the sign back),
+// so atan(|y| / |x|) with the quotient's sign is atan(y / x) exactly. The tests check
+// both over every pixel of several boards.
+inline double MirrorAtan(double x, double y) { return x == 0 ? 0.0 : std::atan(std::fabs(y) / std::fabs(x)); }
+// AngleOf(x, y) from MirrorAtan(x, y), with no library call.
+inline double AngleOf(double x, double y, double mirrorAtan) {
+  if (x == 0) return y < 0 ? -kQuarterTurn : kQuarterTurn;
+  const double a = (x < 0) != std::signbit(y) ? -mirrorAtan : mirrorAtan;  // the sign of y / x
+  return x < 0 ? a + kHalfTurn : a;
+}
+
 // The side of a tile-grid cell: OuterPieceWidth rounded down.
 int32_t GridTileFloorOf(float outerPieceWidth);
 

@@ -80,22 +80,26 @@ void ColourRowPair(FinalPixelKernel& kernel, const BoardConstants& b, const Scan
   const size_t width = static_cast<size_t>(b.BoardWidth);
   for (int32_t ax = 0; ax <= reachX; ++ax) {
     const int32_t columns[2] = {cx + ax, cx - ax};
-    bool ringMade = false;
-    FinalPixelKernel::Ring ring;
+    float dx[FinalPixelKernel::kLanes], dy[FinalPixelKernel::kLanes];
+    size_t at[FinalPixelKernel::kLanes];
+    int count = 0;
     for (int j = 0; j < (ax == 0 ? 1 : 2); ++j) {
       const int32_t x = columns[j];
       if (x < 0 || x > b.BoardRight) continue;
       for (int i = 0; i < rowCount; ++i) {
         const int32_t y = rows[i];
         if (!lines.Visited(x, y)) continue;
-        const float dx = kernel.Dx(x), dy = kernel.Dy(y);
-        if (!ringMade) {
-          ring = kernel.RingOf(dx, dy);
-          ringMade = true;
-        }
-        if (ring.drawn) target[static_cast<size_t>(y) * width + static_cast<size_t>(x)] = kernel.ScanColour(ring, dx, dy);
+        dx[count] = kernel.Dx(x);
+        dy[count] = kernel.Dy(y);
+        at[count++] = static_cast<size_t>(y) * width + static_cast<size_t>(x);
       }
     }
+    if (count == 0) continue;
+    const FinalPixelKernel::Ring ring = kernel.RingOf(dx[0], dy[0]);
+    if (!ring.drawn) continue;
+    int32_t colours[FinalPixelKernel::kLanes];
+    kernel.ScanColours(ring, count, dx, dy, colours);
+    for (int k = 0; k < count; ++k) target[at[k]] = colours[k];
   }
 }
 

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "colour/spectrum.h"
@@ -48,6 +50,25 @@ TEST(SpiralGeometry, TheBoardTheRingsThePiecesTheAnglesAndTheCentreBrightness) {
   EXPECT_NEAR(LightFactor(0, 1), 0.72747f, 1e-6);  // the brightness factor of the centre colour
   EXPECT_EQ(LightFactor(18.539, 1), 0.99999994f);  // not quite 1: 0.013 a is a float
   EXPECT_NEAR(LightFactor(100, 2), 2 * 3.39677f, 2e-5);
+}
+
+// The kernel works out one arctangent for the four pixels (+-dx, +-dy): the angle it
+// gives must be AngleOf's to the bit at every pixel of a board, which holds only because
+// the library's atan is odd to the bit. Boards odd and even each way, wide and tall.
+TEST(SpiralGeometry, OneArctangentServesTheFourMirrorPixelsToTheBit) {
+  int64_t differ = 0;
+  for (const auto& [w, h] : {std::pair{793, 573}, {640, 480}, {1001, 301}, {120, 2000}}) {
+    BoardConstants b;
+    SetBoardConstants(w, h, b);
+    for (int32_t y = 0; y < h; ++y)
+      for (int32_t x = 0; x < w; ++x) {
+        const double dx = static_cast<float>(x - b.CenterX), dy = static_cast<float>(y - b.CenterY);
+        const double plain = AngleOf(dx, dy), mirrored = AngleOf(dx, dy, MirrorAtan(dx, dy));
+        if (std::memcmp(&plain, &mirrored, sizeof plain) != 0 && differ++ == 0)
+          ADD_FAILURE() << w << "x" << h << " at " << x << "," << y << ": " << plain << " != " << mirrored;
+      }
+  }
+  EXPECT_EQ(differ, 0);
 }
 
 // The colour one visit of the final-image scan gives board pixel (x, y), as the ticks, the

@@ -113,20 +113,6 @@ MARVANE_PER_PIXEL FinalPixelKernel::Ring FinalPixelKernel::RingOf(float dx, floa
     const float s = ToSingle(std::atan(Divide(1.0, ring.r)) / sp.OuterPixelAngle);
     ring.footprint = ToSingle(static_cast<double>(s) * (state_.GridTileSize + 1.0) / state_.board.OuterRadius);
     ring.mirrorAtan = MirrorAtan(dx, dy);
-    if (ring.footprint < 2.5f) {
-      // Less than two and a half tile pixels: one bilinear read, which is what
-      // AreaColorMod does here. Its row depends on the ring coordinate alone, so the
-      // four pixels share it. An error in the read is thrown before anything is kept; on
-      // one, here or in a pixel's column, the read is simply made again through
-      // AreaColorMod, whose traps report it as they always do.
-      const int32_t t = state_.GridTileSize;
-      try {
-        if (t <= 0) RaiseInvalidCall();
-        ring.down = SpotAxisOf(WrapCoord(ring.across + offset_, t), t);
-        ring.spot = true;
-      } catch (const RunTimeError&) {
-      }
-    }
   }
   if (ring.coloured && !passThrough_) {
     ring.rho = ToSingle(ring.r - sp.InnerRadiusReal);
@@ -159,23 +145,20 @@ MARVANE_INLINE void FinalPixelKernel::SampleAll(const Ring& ring, int count, con
   const int32_t t = state_.GridTileSize;
   double x[kLanes];
   for (int k = 0; k < count; ++k) x[k] = PlaceAcross(ring, dx[k], dy[k]);
-  bool read[kLanes] = {};
-  SpotAxis across[kLanes];
-  if (ring.spot) {
-    // The column of each bilinear read; on an error, that pixel is read through
-    // AreaColorMod instead (see RingOf).
-    for (int k = 0; k < count; ++k) {
+  for (int k = 0; k < count; ++k) {
+    if (ring.footprint < 2.5f) {
+      // Less than two and a half tile pixels: one bilinear read, which is what
+      // AreaColorMod does here. An error in it is thrown before anything is kept, so on
+      // one the read is simply made again through AreaColorMod, whose traps report it as
+      // they always do.
       try {
-        across[k] = SpotAxisOf(WrapCoord(x[k], t), t);
-        read[k] = true;
+        samples[k] = SpotUntrapped(grid_, WrapCoord(x[k], t), WrapCoord(ring.across + offset_, t), t, t);
+        continue;
       } catch (const RunTimeError&) {
       }
     }
+    samples[k] = AreaColorMod(ui_, grid_, state_.board, x[k], ring.across + offset_, ring.footprint, ring.footprint, t, t);
   }
-  for (int k = 0; k < count; ++k)
-    samples[k] = read[k] ? SpotFromAxes(grid_, across[k], ring.down)
-                         : AreaColorMod(ui_, grid_, state_.board, x[k], ring.across + offset_, ring.footprint,
-                                        ring.footprint, t, t);
 }
 
 MARVANE_INLINE SpectrumPlace FinalPixelKernel::PlaceOfSample(const Chroma& baseColor) {

@@ -15,7 +15,6 @@
 #include <memory>
 
 #include "colour/chroma.h"
-#include "engine/sampling.h"
 
 namespace marvane {
 
@@ -86,8 +85,6 @@ class FinalPixelKernel {
     bool inFade = false;
     float fade = 0.0f;         // the blend towards the full colour inside the fade band
     double mirrorAtan = 0.0;   // MirrorAtan(dx, dy), for a ring that is drawn
-    bool spot = false;         // one bilinear read a pixel, whose grid row is `down`
-    SpotAxis down;
   };
   // The offset (dx, dy) from the centre of board pixel (x, y), exact as floats.
   float Dx(int32_t x) const { return static_cast<float>(static_cast<double>(x) - centerX_); }

@@ -65,33 +65,21 @@ MARVANE_INLINE Chroma AreaBody(Ui& ui, const Picture& surface, const BoardConsta
     return n;
   };
   // Every column visits the same rows, so what a row needs (its place folded into the
-  // picture, whether it lies on the board, its weight and its half of the bilinear read)
-  // is worked out at the first column that reaches it and kept for the others. A fault
-  // in working it out ends the area at that first column, as it would have anyway; a
-  // read that would fail is made through Spot, which reports it as SpotHere would.
+  // picture, whether it lies on the board, and its weight) is worked out at the first
+  // column that reaches it and kept for the others. A fault in working it out ends the
+  // area at that first column, as it would have anyway.
   struct Row {
     float wrapped = 0, weight = 0;
-    bool inside = false, readable = false;
-    SpotAxis axis;
+    bool inside = false;
   };
   constexpr int kKeptRows = 32;
   Row kept[kKeptRows];
   int keptCount = 0;
-  const bool readable = width > 0 && height > 0;
   float sumRed = 0, sumGreen = 0, sumBlue = 0, total = 0;
   for (float px = pxStart; px <= x1; px = next(px)) {
     const float wx = WrapCoord(px, width);
     if (wx < board.BoardLeft || wx > board.BoardRight) continue;
     const float ex = EdgeWeight(px, x, x0, x1, d);
-    SpotAxis across;
-    bool acrossReadable = false;
-    if (readable) {
-      try {
-        across = SpotAxisOf(wx, width);
-        acrossReadable = true;
-      } catch (const RunTimeError&) {
-      }
-    }
     int r = 0;
     for (float py = pyStart; py <= y1; py = next(py), ++r) {
       Row row;
@@ -100,21 +88,11 @@ MARVANE_INLINE Chroma AreaBody(Ui& ui, const Picture& surface, const BoardConsta
       } else {
         row.wrapped = WrapCoord(py, height);
         row.inside = !(row.wrapped < board.BoardTop || row.wrapped > board.BoardBottom);
-        if (row.inside) {
-          row.weight = EdgeWeight(py, y, y0, y1, d);
-          if (readable) {
-            try {
-              row.axis = SpotAxisOf(row.wrapped, height);
-              row.readable = true;
-            } catch (const RunTimeError&) {
-            }
-          }
-        }
+        if (row.inside) row.weight = EdgeWeight(py, y, y0, y1, d);
         if (r < kKeptRows) kept[keptCount++] = row;
       }
       if (!row.inside) continue;
-      const Chroma c = acrossReadable && row.readable ? SpotFromAxes(surface, across, row.axis)
-                                                      : Spot(ui, surface, wx, row.wrapped, width, height);
+      const Chroma c = SpotHere(ui, surface, wx, row.wrapped, width, height);
       float w = ToSingle(static_cast<double>(ex) * row.weight);
       if (w < 0) w = 0.001f;
       sumRed = Accumulate(sumRed, c.Red, w);

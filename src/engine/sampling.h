@@ -40,19 +40,6 @@ Chroma Spot(Ui& ui, const Picture& surface, double x, double y, int32_t width, i
 // call it directly.
 inline Chroma SpotUntrapped(const Picture& surface, double x, double y, int32_t width, int32_t height);
 
-// Spot's work along one axis: the two columns (or rows) it reads, folded into the
-// period, with their weights. A weight of 0 means the pixel is not read. The two axes
-// are independent, so pixels that share a row (or a column) can share its half.
-struct SpotAxis {
-  int32_t first = 0, second = 0;
-  float firstWeight = 0, secondWeight = 0;
-};
-// The half of Spot for coordinate v on an axis of period `period` (at least 1): "Overflow"
-// for a v whose whole part is not a 32-bit integer below the largest.
-inline SpotAxis SpotAxisOf(double v, int32_t period);
-// Spot from its two halves.
-inline Chroma SpotFromAxes(const Picture& surface, const SpotAxis& across, const SpotAxis& down);
-
 // The colour of the area sizeX x sizeY centred on (x, y): one Spot at the centre when
 // both sizes are under 2.5, otherwise a weighted grid of Spots spaced Int(sqrt(m)) + 1
 // apart (m the smaller size), each weighing by its distance to the nearer edge of the
@@ -103,35 +90,35 @@ MARVANE_INLINE float WrapCoord(double xIn, int32_t m) {
   return ToSingle(fraction + sampling_detail::WrapWhole(wholeLong, m));
 }
 
-MARVANE_INLINE SpotAxis SpotAxisOf(double v, int32_t period) {
-  const float f = ToSingle(Round3(v));
-  const int32_t i = IntDownToLong(f);
-  if (i == INT32_MAX) RaiseOverflow();  // i + 1 must stay a Long
-  // The second weight is the exact fractional part of f. f + 1 stays a double, where it
-  // is exact: rounding it to a float would drop the fraction's last bits wherever f is
-  // below 1 or just below a power of two.
-  SpotAxis axis;
-  axis.firstWeight = ToSingle(1.0 - ToSingle(static_cast<double>(f) - i));
-  const double f1 = f + 1.0;
-  axis.secondWeight = ToSingle(f1 - IntDown(f1));
-  axis.first = sampling_detail::WrapWhole(i, period);
-  axis.second = sampling_detail::WrapWhole(i + 1, period);
-  return axis;
-}
-
-MARVANE_INLINE Chroma SpotFromAxes(const Picture& surface, const SpotAxis& across, const SpotAxis& down) {
+MARVANE_INLINE Chroma SpotUntrapped(const Picture& surface, double x, double y, int32_t width, int32_t height) {
   using sampling_detail::Accumulate;
+  using sampling_detail::WrapWhole;
+  if (width <= 0 || height <= 0) RaiseInvalidCall();
+  const float fx = ToSingle(Round3(x));
+  const float fy = ToSingle(Round3(y));
+  const int32_t i = IntDownToLong(fx);
+  const int32_t j = IntDownToLong(fy);
+  if (i == INT32_MAX || j == INT32_MAX) RaiseOverflow();  // i + 1 must stay a Long
+
+  // The second weights are the exact fractional parts of fx and fy. fx + 1 stays a
+  // double, where it is exact: rounding it to a float would drop the fraction's last
+  // bits wherever fx is below 1 or just below a power of two.
+  const float ax0 = ToSingle(1.0 - ToSingle(static_cast<double>(fx) - i));
+  const double fx1 = fx + 1.0;
+  const float ax1 = ToSingle(fx1 - IntDown(fx1));
+  const float ay0 = ToSingle(1.0 - ToSingle(static_cast<double>(fy) - j));
+  const double fy1 = fy + 1.0;
+  const float ay1 = ToSingle(fy1 - IntDown(fy1));
+
   // The four pixels around the point, left column first, each with a positive weight.
-  const float acrossWeights[2] = {across.firstWeight, across.secondWeight};
-  const float downWeights[2] = {down.firstWeight, down.secondWeight};
-  const int32_t columns[2] = {across.first, across.second}, rows[2] = {down.first, down.second};
+  const float across[2] = {ax0, ax1}, down[2] = {ay0, ay1};
   Chroma result;
   for (int a = 0; a < 2; ++a) {
     for (int b = 0; b < 2; ++b) {
-      if (!(acrossWeights[a] > 0 && downWeights[b] > 0)) continue;
-      const float w = ToSingle(static_cast<double>(acrossWeights[a]) * downWeights[b]);
+      if (!(across[a] > 0 && down[b] > 0)) continue;
+      const float w = ToSingle(static_cast<double>(across[a]) * down[b]);
       Chroma c;
-      c.Value = surface.Point(columns[a], rows[b]);
+      c.Value = surface.Point(WrapWhole(i + a, width), WrapWhole(j + b, height));
       SetColors(c);
       result.Red = Accumulate(result.Red, c.Red, w);
       result.Green = Accumulate(result.Green, c.Green, w);
@@ -140,12 +127,6 @@ MARVANE_INLINE Chroma SpotFromAxes(const Picture& surface, const SpotAxis& acros
   }
   SetValue(result);
   return result;
-}
-
-MARVANE_INLINE Chroma SpotUntrapped(const Picture& surface, double x, double y, int32_t width, int32_t height) {
-  if (width <= 0 || height <= 0) RaiseInvalidCall();
-  const SpotAxis across = SpotAxisOf(x, width);
-  return SpotFromAxes(surface, across, SpotAxisOf(y, height));
 }
 
 }  // namespace marvane

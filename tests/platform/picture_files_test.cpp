@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "hostile/hostile_files.h"
-#include "platform/picture_checks.h"
+#include "support/picture_checks.h"
 #include "platform/run_time_error.h"
 #include "support/temp_folder.h"
 
@@ -31,6 +31,19 @@ TEST(Picture, OutsidePointsAnswerMinusOneAndAreNotSetAndFillBoxClips) {
   p.FillBox(3, 0, 9, 9, 8);   // wholly outside
   EXPECT_EQ(p.Pixels(), (Pixels{0xA, 5, 5, 7, 5, 5}));
 }
+
+// The comparison the tests lean on fails on one pixel, and on the same pixels in another
+// shape, and says where; == agrees with it.
+TEST(Picture, SamePictureNamesTheFirstDifference) {
+  const Picture a(3, 2, 0x10), wide(2, 3, 0x10);
+  Picture last = a;
+  last.PSet(2, 1, 0x1000010);
+  EXPECT_TRUE(test::SamePicture(a, Picture(3, 2, 0x10)) && a == Picture(3, 2, 0x10));
+  EXPECT_STREQ(test::SamePicture(last, a).message(), "(2, 1) is 0x1000010, not 0x000010");
+  EXPECT_STREQ(test::SamePicture(wide, a).message(), "size 2 x 3, not 3 x 2");
+  EXPECT_FALSE(last == a || wide == a || a == Picture(3, 1, 0x10));
+}
+
 
 // What a refusal says after naming the file, or "loaded".
 std::string Why(const std::string& path, int64_t mostPixels = kMostPicturePixels) {

@@ -1,4 +1,5 @@
-// Start-up and the job pipeline, tick by tick, and the renderer's parallel final stage.
+// Start-up and the job pipeline, tick by tick, the renderer's parallel final stage, and the
+// preview's copies of the desktop's pictures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "run/create_final.h"
 #include "run/final_stage_parallel.h"
 #include "run/headless_host.h"
+#include "run/preview.h"
 #include "run/startup.h"
 #include "run/tile_image.h"
 #include "support/picture_checks.h"
@@ -294,6 +296,26 @@ TEST(FastPathAlone, RaisesAPixelsErrorWithThePicturesUntouched) {
                RunTimeError);
   EXPECT_TRUE(test::SamePicture(thumbnail, blankSmall));
   EXPECT_TRUE(test::SamePicture(finalImage, blankFinal));
+}
+
+// The preview shares its copies of the squared tile and the grid between requests while
+// the desktop's are the same pixel for pixel; one pixel changed makes a new copy and a
+// request for a new picture.
+TEST(Preview, KeepsItsCopiesOfTheTileAndGridUntilAPixelChanges) {
+  AppState s;
+  s.TileImage = Tile(20, 20), s.TileGrid = Tile(40, 30);
+  s.console.Turn45ListIndex = s.engine.EngineTurn45;
+  std::shared_ptr<const Picture> square, grid;
+  for (Picture* changed : {&s.TileImage, &s.TileGrid}) {
+    const PreviewRequest before = MakePreviewRequest(s, square, grid), same = MakePreviewRequest(s, square, grid);
+    ASSERT_TRUE(before.square && before.grid);
+    EXPECT_TRUE(same.square == before.square && same.grid == before.grid && same.SamePicture(before));
+    changed->PSet(19, 19, 0);
+    const PreviewRequest next = MakePreviewRequest(s, square, grid);
+    EXPECT_EQ(tuple(next.square == before.square, next.grid == before.grid, next.SamePicture(before)),
+              tuple(changed != &s.TileImage, changed != &s.TileGrid, false));
+    EXPECT_TRUE(test::SamePicture(*next.square, s.TileImage) && test::SamePicture(*next.grid, s.TileGrid));
+  }
 }
 
 }  // namespace

@@ -283,19 +283,27 @@ INSTANTIATE_TEST_SUITE_P(RandomSettings, FastPath, ::testing::ValuesIn(Matrix())
                          });
 
 // A hue that is not a number cannot be rounded: "Overflow" at the first coloured pixel,
-// raised again on the calling thread with the pictures untouched.
-TEST(FastPathAlone, RaisesAPixelsErrorWithThePicturesUntouched) {
+// raised again on the calling thread with the pictures untouched. A stop asked for at the
+// first look is no finished picture either, whatever is answered after: nothing is copied.
+TEST(FastPathAlone, RaisesAPixelsErrorOrStopsWithThePicturesUntouched) {
   Session run;
   ASSERT_TRUE(run.Start(kFiftyParts, 101, 77) && run.Take(Tile(40, 40)));
-  RenderInput in = MakeRenderInput(run.ui, run.s.console, run.s.engine.board, run.s.engine.TileColor);
-  in.engine.TileHueOffset = std::numeric_limits<float>::quiet_NaN();
-  const Picture blankFinal = BlankFinalImage(in), blankSmall = BlankThumbnail(in);
-  Picture finalImage = blankFinal, thumbnail = blankSmall;
-  EXPECT_THROW(DrawFinalStage(FinalStageInputFor(in, run.s.TileGrid), run.ui,
-                              {.threads = 3, .progress = {}, .progressIntervalMs = 100}, finalImage, &thumbnail),
-               RunTimeError);
-  EXPECT_TRUE(test::SamePicture(thumbnail, blankSmall));
-  EXPECT_TRUE(test::SamePicture(finalImage, blankFinal));
+  for (const bool stop : {false, true}) {
+    RenderInput in = MakeRenderInput(run.ui, run.s.console, run.s.engine.board, run.s.engine.TileColor);
+    if (!stop) in.engine.TileHueOffset = std::numeric_limits<float>::quiet_NaN();
+    const Picture blankFinal = BlankFinalImage(in), blankSmall = BlankThumbnail(in);
+    Picture finalImage = blankFinal, thumbnail = blankSmall;
+    ParallelFinalOptions options{.threads = 3, .progress = {}, .progressIntervalMs = 100};
+    if (stop) {
+      options.progress = [looks = 0](double) mutable { return looks++ > 0; };
+      EXPECT_FALSE(DrawFinalStage(FinalStageInputFor(in, run.s.TileGrid), run.ui, options, finalImage, &thumbnail));
+    } else {
+      EXPECT_THROW(DrawFinalStage(FinalStageInputFor(in, run.s.TileGrid), run.ui, options, finalImage, &thumbnail),
+                   RunTimeError);
+    }
+    EXPECT_TRUE(test::SamePicture(thumbnail, blankSmall)) << stop;
+    EXPECT_TRUE(test::SamePicture(finalImage, blankFinal)) << stop;
+  }
 }
 
 // The preview shares its copies of the squared tile and the grid between requests while

@@ -27,9 +27,10 @@ TEST(Picture, OutsidePointsAnswerMinusOneAndAreNotSetAndFillBoxClips) {
   Picture p(3, 2, 0xA);
   for (const auto& [x, y] : {std::pair{0, 1}, {-1, 0}, {3, 1}, {0, 2}, {2, -1}}) p.PSet(x, y, 7);
   EXPECT_EQ((Pixels{p.Point(0, 1), p.Point(-1, 0), p.Point(3, 1), p.Point(0, 2), p.Point(2, -1)}), (Pixels{7, -1, -1, -1, -1}));
-  p.FillBox(2, 1, 1, -5, 5);  // corners in either order, clipped
-  p.FillBox(3, 0, 9, 9, 8);   // wholly outside
-  EXPECT_EQ(p.Pixels(), (Pixels{0xA, 5, 5, 7, 5, 5}));
+  p.FillBox(2, 1, 2, -5, 5);  // one column, corners in either order, clipped
+  p.FillBox(2, 0, 1, 0, 5);   // one row, the same
+  p.FillBox(5, 0, 9, 9, 8);   // wholly outside
+  EXPECT_EQ(p.Pixels(), (Pixels{0xA, 5, 5, 7, 0xA, 5}));
 }
 
 // The comparison the tests lean on fails on one pixel, and on the same pixels in another
@@ -43,7 +44,6 @@ TEST(Picture, SamePictureNamesTheFirstDifference) {
   EXPECT_STREQ(test::SamePicture(wide, a).message(), "size 2 x 3, not 3 x 2");
   EXPECT_FALSE(last == a || wide == a || a == Picture(3, 1, 0x10));
 }
-
 
 // What a refusal says after naming the file, or "loaded".
 std::string Why(const std::string& path, int64_t mostPixels = kMostPicturePixels) {

@@ -167,8 +167,10 @@ TEST(PictureFileSaving, TheEndingPicksTheFormatAndTheFileReadsBackAsThePicture) 
       EXPECT_TRUE(test::PixelsMatch(LoadPictureFile(dir / name, kBack), width, height,
                                     [&](int x, int y) { return picture.Point(x, y); })) << name;
     }
-  // 24 bits a pixel in rows padded to 4 bytes after a 54-byte header, 3780 pixels a metre.
-  EXPECT_EQ(ReadFileBytes(dir / "e.bmp").size(), 54u + 40 * 70);
+  // 24 bits a pixel in rows padded with zeros to 4 bytes after a 54-byte header, 3780 pixels a metre.
+  const std::string bmp = ReadFileBytes(dir / "e.bmp");
+  EXPECT_EQ(bmp.size(), 54u + 40 * 70);
+  for (size_t rowEnd = 54 + 40; rowEnd <= bmp.size(); rowEnd += 40) EXPECT_EQ(bmp[rowEnd - 1], '\0') << rowEnd;
   EXPECT_EQ(ReadFileBytes(dir / "e.bmp").substr(38, 8), std::string("\xC4\x0E\0\0\xC4\x0E\0\0", 8));
   SavePictureFile(Picture(100, 100, 0x336699), dir / "flat.tif");
   EXPECT_LT(std::filesystem::file_size(dir / "flat.tif"), 3000u);  // LZW: far below 30,000 bytes of pixels

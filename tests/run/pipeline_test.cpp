@@ -34,7 +34,8 @@ Picture Tile(int w, int h) {
 }
 
 // The program started with `ini` as its settings and the last run's grid on a w x h board (0:
-// the desktop's). The host records JobState, ScanX, ScanY and SliceCount before each tick.
+// the desktop's). The host records JobState, ScanX, ScanY and SliceCount, and the progress
+// shown, before each tick.
 struct Session {
   TempFolder folder;
   AppState s;
@@ -42,12 +43,14 @@ struct Session {
   HeadlessHost host;
   Pipeline pipeline{s, host, ui};
   std::vector<tuple<int32_t, int32_t, int32_t, float>> snaps;
+  std::vector<double> shown;
   int cancelAt = 2000;  // CANCEL is pressed before this tick; no job here needs as many
 
   Session() {
     host.Attach(pipeline);
     host.beforeTick = [this](int done) {
       snaps.emplace_back(s.JobState, s.ScanX, s.ScanY, s.SliceCount);
+      shown.push_back(host.fraction);
       return done < cancelAt;
     };
   }
@@ -132,6 +135,7 @@ TEST(TileChange, AWideTileIsSquaredSavedAndMadeIntoTheGrid) {
   const AppState& s = run.s;
   ASSERT_EQ(run.snaps.size(), 28u);
   EXPECT_EQ(tuple(run.snaps[1], run.snaps[24]), tuple(tuple(1, 10, 21, 2501.0f), tuple(1, 242, 8, 2501.0f)));
+  EXPECT_EQ(tuple(run.shown[1], run.shown[24]), tuple(2501 / 61504.0, 60024 / 61504.0));  // items done of 248 x 248
   EXPECT_EQ(tuple(run.snaps[25], run.snaps[26]), tuple(tuple(2, 0, 0, -1.0f), tuple(2, 48, -20, 2501.0f)));
   EXPECT_EQ(tuple(std::get<0>(run.snaps[27]), s.ScanX, s.settings.NeedToRedrawGrid, run.host.label),
             tuple(0, 52, false, "Creating Tile Grid..."));

@@ -15,6 +15,8 @@ void GuiTest::TheLivePreviewFollowsTheConsoleWithTheSmallPicturesBytes() {
   PreviewForm* preview = run.desktop->Preview();
   QVERIFY(preview && preview->isVisible() && preview->windowTitle() == "Marvane -- Preview");
   QTRY_COMPARE(preview->PicturesShown(), 1);
+  const Picture& small = run.state().Thumbnail;  // the window opens at twice its size
+  QCOMPARE(preview->findChild<QWidget*>("PreviewPicture")->size(), QSize(small.Width(), small.Height()) * 2);
   // A slider, a quadrant, a rotation and an accepted number each bring a new picture (the
   // last two on a new grid); a rejected number, or leaving a box unchanged, asks for nothing.
   const auto status = [&] { return preview->findChild<QLabel*>("PreviewStatus")->text(); };

@@ -144,7 +144,7 @@ TEST_F(AnimationTest, BadAnimationsAndHostileFramesAreRefusedAndWriteNothing) {
       {"--animate zoom -o notes.webp/", "1 --output notes.webp/: \"notes.webp\" is not a folder"},
       {"--animate zoom --frames 2 -o f/", "1 Cannot save the picture file \"f/frame-000", 2000},
       {"--animate zoom --frames 2 -o notes.webp", "1 Cannot save the animation \"notes.webp\"", 2000},
-      {"--join none -o j.webp", "1 --join none: the folder does not exist"},
+      {"--join none -o j.MP4", "1 --join none: the folder does not exist"},  // a loop's ending in capitals too
       {"--join notes.webp -o j.webp", "1 --join notes.webp: not a folder"},
       {"--join others -o j.webp", "1 --join others: no frames in it (frame-0000.png, frame-0001.png, ...)"},
       {"--join gap -o j.webp", "1 --join gap: frame-0001.png is missing"},

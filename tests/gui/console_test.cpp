@@ -23,6 +23,10 @@ void GuiTest::TheConsoleOpensOnTheShippedFilesBehindTheSplash() {
   QWidget* tile = run.Control("TileImage");
   QVERIFY(tile->size() == QSize(252, 252) && run.Control("Thumbnail")->size() == QSize(203, 148));
   QCOMPARE(Rgb(tile->grab().toImage().copy(2, 2, 248, 248)), Shipped("Tiles/Basic.bmp"));
+  // The rotation list shows its three rows whole, with no scroll bar.
+  auto* rotations = run.Control<QListWidget>("Turn45");
+  QVERIFY(!rotations->verticalScrollBar()->isVisible() &&
+          rotations->visualItemRect(rotations->item(2)).bottom() < rotations->viewport()->height());
   // The scales: black to white, lighter all the way, and the spectrum end to end.
   const QImage grey = run.Control<QLabel>("GrayBar")->pixmap().toImage();
   const QImage hues = run.Control<QLabel>("SpecBar")->pixmap().toImage();

@@ -34,6 +34,11 @@ void GuiTest::TheConsoleOpensOnTheShippedFilesBehindTheSplash() {
         QVERIFY2(a == b || !a->isVisible() || !b->isVisible() || !a->geometry().intersects(b->geometry()),
                  qPrintable(a->objectName() + " covers " + b->objectName()));
   }
+  // The quadrant boxes (upper right, upper left, lower left, lower right) lie as the quadrants do.
+  QRect q[4];
+  for (int i = 0; i < 4; ++i) q[i] = run.Control(qPrintable(QString("FillInQuadrant%1").arg(i)))->geometry();
+  QVERIFY(q[1].left() == q[2].left() && q[2].right() < q[3].left() && q[3].left() == q[0].left());
+  QVERIFY(q[1].top() == q[0].top() && q[0].bottom() < q[3].top() && q[3].top() == q[2].top());
   // The rotation list shows its three rows whole, with no scroll bar.
   auto* rotations = run.Control<QListWidget>("Turn45");
   QVERIFY(!rotations->verticalScrollBar()->isVisible() &&

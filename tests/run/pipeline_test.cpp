@@ -326,7 +326,8 @@ TEST(Preview, KeepsItsCopiesOfTheTileAndGridUntilAPixelChanges) {
     const PreviewRequest next = MakePreviewRequest(s, square, grid);
     EXPECT_EQ(tuple(next.square == before.square, next.grid == before.grid, next.SamePicture(before)),
               tuple(changed != &s.TileImage, changed != &s.TileGrid, false));
-    EXPECT_TRUE(test::SamePicture(*next.square, s.TileImage) && test::SamePicture(*next.grid, s.TileGrid));
+    EXPECT_TRUE(test::SamePicture(*next.square, s.TileImage));
+    EXPECT_TRUE(test::SamePicture(*next.grid, s.TileGrid));
   }
 }
 

@@ -40,16 +40,12 @@ std::vector<std::string> ShareFolders() {
     std::error_code ec;
     if (!fs::is_directory(candidate, ec)) continue;
     const std::string folder = fs::weakly_canonical(candidate, ec).string();
-    if (ec || folder.empty()) continue;
-    bool seen = false;
-    for (const auto& f : folders) seen = seen || f == folder;
-    if (!seen) folders.push_back(folder);
+    if (!ec) folders.push_back(folder);
   }
   return folders;
 }
 
 std::string FindShareFile(const std::string& name) {
-  if (name.empty()) return {};
   for (const std::string& folder : ShareFolders()) {
     std::error_code ec;
     const fs::path path = fs::path(folder) / name;

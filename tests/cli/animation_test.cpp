@@ -86,19 +86,22 @@ TEST_F(AnimationTest, TheWebPPlaysInStandardToolsAndJoinsFramesFromAFolder) {
     EXPECT_EQ(durations, compression == "lossy" ? "125 125 125 " : "42 41 42 ") << args;
   }
   ASSERT_EQ(std::system("webpmux -get frame 1 a.webp -o one.webp >/dev/null 2>&1 && dwebp -quiet one.webp -o one.png"), 0);
-  EXPECT_TRUE(LoadPictureFile("one.png", 0) == LoadPictureFile("still.png", 0));
+  EXPECT_TRUE(test::SamePicture(LoadPictureFile("one.png", 0), LoadPictureFile("still.png", 0)));
   EXPECT_TRUE(ReadFileBytes("a.webp") == ReadFileBytes("c.webp"));
 }
 
 // Every refusal names what is wrong, and nothing is written: no file, no folder, no frame.
 TEST_F(AnimationTest, BadAnimationsAndHostileFramesAreRefusedAndWriteNothing) {
   Tile(40, 30);
-  for (const char* folder : {"empty", "gap", "sizes", "garbage"}) std::filesystem::create_directory(folder);
+  for (const char* folder : {"others", "gap", "sizes", "garbage"}) std::filesystem::create_directory(folder);
   SavePictureFile(Picture(8, 6), "gap/frame-0000.png");
   SavePictureFile(Picture(8, 6), "gap/frame-0002.png");
   SavePictureFile(Picture(8, 6), "sizes/frame-0000.png");
   SavePictureFile(Picture(8, 7), "sizes/frame-0001.png");
   WriteFileBytes("garbage/frame-0000.png", "\x89PNG not really");
+  // Names that are not frame-DDDD.png are not frames, however near they come.
+  for (const char* other : {"frame-0000.jpg", "frame-00x0.png", "frame-00000.png", "image-0000.png"})
+    WriteFileBytes(std::string("others/") + other, "not a frame");
   WriteFileBytes("notes.webp", "kept");
   const std::string before = FolderListing(".");
   const struct {
@@ -141,9 +144,9 @@ TEST_F(AnimationTest, BadAnimationsAndHostileFramesAreRefusedAndWriteNothing) {
       {"--animate zoom -o notes.webp/", "1 --output notes.webp/: \"notes.webp\" is not a folder"},
       {"--animate zoom --frames 2 -o f/", "1 Cannot save the picture file \"f/frame-000", 2000},
       {"--animate zoom --frames 2 -o notes.webp", "1 Cannot save the animation \"notes.webp\"", 2000},
-      {"--join none -o j.webp", "1 --join none: the folder does not exist"},
+      {"--join none -o j.MP4", "1 --join none: the folder does not exist"},  // a loop's ending in capitals too
       {"--join notes.webp -o j.webp", "1 --join notes.webp: not a folder"},
-      {"--join empty -o j.webp", "1 --join empty: no frames in it (frame-0000.png, frame-0001.png, ...)"},
+      {"--join others -o j.webp", "1 --join others: no frames in it (frame-0000.png, frame-0001.png, ...)"},
       {"--join gap -o j.webp", "1 --join gap: frame-0001.png is missing"},
       {"--join sizes -o j.webp", "1 --join sizes: the frames are not all one size"},
       {"--join garbage -o j.webp", "1 --join: Cannot read the picture file \"garbage/frame-0000.png\""}};

@@ -1,10 +1,12 @@
 // What stands at an output name decides how a picture reaches it: a file is replaced
-// whole, a link is written through, a pipe or device gets a stream, and a folder or a
+// whole, a link is written through, a pipe, socket or device gets a stream, and a folder or a
 // block device is refused. The same names are saved by the renderer and by the
 // desktop's SaveFinal.
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <functional>
@@ -23,6 +25,7 @@ std::string KindOf(const std::string& path) {
   if (S_ISLNK(st.st_mode)) return "link";
   if (S_ISREG(st.st_mode)) return "file";
   if (S_ISFIFO(st.st_mode)) return "pipe";
+  if (S_ISSOCK(st.st_mode)) return "socket";
   if (S_ISCHR(st.st_mode)) return "char device";
   if (S_ISBLK(st.st_mode)) return "block device";
   return S_ISDIR(st.st_mode) ? "folder" : "other";
@@ -56,11 +59,29 @@ class Redirect {
   int fd_, saved_;
 };
 
-// Reads a named pipe to its end on another thread, as a program downstream would.
+// A socket listening at `path`, as a program downstream would have it.
+int Listen(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  path.copy(address.sun_path, sizeof address.sun_path - 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 1) != 0) return -1;
+  return fd;
+}
+
+// Reads a named pipe, or one connection to a listening socket, to its end on another
+// thread, as a program downstream would.
 class PipeReader {
  public:
   explicit PipeReader(const std::string& path)
       : thread_([this, path] { bytes_ = ReadFileBytes(path); }) {}
+  explicit PipeReader(int listening)
+      : thread_([this, listening] {
+          const int fd = ::accept(listening, nullptr, nullptr);
+          char buffer[4096];
+          for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) bytes_.append(buffer, static_cast<size_t>(n));
+          ::close(fd);
+        }) {}
   std::string Bytes() {
     thread_.join();
     return bytes_;
@@ -88,6 +109,7 @@ TEST_F(OutputKindsTest, EachKindOfNameIsWrittenAsItsKindAsksAndKeepsItsKind) {
   const bool devices = MakeDevice("null.bmp", S_IFCHR, 3) && MakeDevice("full.bmp", S_IFCHR, 7) &&
                        MakeDevice("disk.bmp", S_IFBLK, 0);
   using Setup = std::function<void(const std::string&)>;
+  int listening = -1;
   const auto linkTo = [](const std::string& target) {
     return [target](const std::string& name) { std::filesystem::create_symlink(target, name); };
   };
@@ -97,7 +119,7 @@ TEST_F(OutputKindsTest, EachKindOfNameIsWrittenAsItsKindAsksAndKeepsItsKind) {
     Setup setup;
     int status;              // the renderer's
     const char* after;       // what the name is afterwards
-    std::string written;     // where the picture is then ("" nowhere, "pipe" read from it)
+    std::string written;     // where the picture is then ("" nowhere, "pipe" or "socket" read from it)
     const char* message;     // how the renderer's error ends
   } cases[] = {
       {"a regular file", "old.bmp", [](auto& n) { WriteFileBytes(n, "old"); }, 0, "file", "old.bmp", ""},
@@ -119,6 +141,8 @@ TEST_F(OutputKindsTest, EachKindOfNameIsWrittenAsItsKindAsksAndKeepsItsKind) {
        },
        1, "link", "", "(Too many levels of symbolic links)."},
       {"a named pipe", "pipe.bmp", [](auto& n) { ASSERT_EQ(::mkfifo(n.c_str(), 0600), 0); }, 0, "pipe", "pipe", ""},
+      {"a listening socket", "socket.bmp", [&listening](auto& n) { ASSERT_GE(listening = Listen(n), 0); }, 0, "socket",
+       "socket", ""},
       {"a folder", "folder.bmp", nullptr, 1, "folder", "", "it is a folder."},
       {"a device", "null.bmp", nullptr, 0, "char device", "", ""},
       {"a full device", "full.bmp", nullptr, 1, "char device", "", "writing it failed (No space left on device)."},
@@ -130,9 +154,11 @@ TEST_F(OutputKindsTest, EachKindOfNameIsWrittenAsItsKindAsksAndKeepsItsKind) {
     if (c.setup) c.setup(c.name);
     // The renderer, then the desktop's save of the same picture under the same name.
     for (const bool desktop : {false, true}) {
-      if (desktop && c.written != "pipe" && !c.written.empty()) WriteFileBytes(c.written, "old");
+      const bool stream = c.written == "pipe" || c.written == "socket";
+      if (desktop && !stream && !c.written.empty()) WriteFileBytes(c.written, "old");
       std::optional<PipeReader> reader;
       if (c.written == "pipe") reader.emplace(c.name);
+      if (c.written == "socket") reader.emplace(listening);
       int status = 0;
       std::string err;
       if (desktop) {
@@ -153,6 +179,7 @@ TEST_F(OutputKindsTest, EachKindOfNameIsWrittenAsItsKindAsksAndKeepsItsKind) {
       }
     }
   }
+  ::close(listening);
   // Nothing was left beside any target, and the block device was never touched.
   for (const auto& folder : {".", "real"})
     EXPECT_EQ(FolderListing(folder).find(".marvane-part-"), std::string::npos) << FolderListing(folder);

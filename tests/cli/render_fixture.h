@@ -6,6 +6,7 @@
 
 #include "cli/render_driver.h"
 #include "platform/picture_files.h"
+#include "support/picture_checks.h"
 #include "support/temp_folder.h"
 
 namespace marvane::testing {

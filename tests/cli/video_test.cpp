@@ -114,6 +114,13 @@ TEST_F(VideoTest, AFailingEncoderWritesNothing) {
     const auto [status, err] = Render(loop_ + "-o a.mp4");
     EXPECT_EQ(status, 1);
     EXPECT_NE(err.find("made by the ffmpeg program, which is not installed"), std::string::npos) << err;
+    // One that ends at once, its input unread (a frame is more than a pipe holds): the message quotes its last line.
+    WriteFileBytes("ffmpeg", "#!/bin/sh\necho 'a first line' >&2\necho 'Last words' >&2\nexit 1\n");
+    ::chmod("ffmpeg", 0755);
+    const auto [failed, said] = Render(loop_ + "-o a.mp4");
+    EXPECT_EQ(failed, 1);
+    EXPECT_NE(said.find("a.mp4\": the video encoder stopped (ffmpeg: Last words)."), std::string::npos) << said;
+    std::filesystem::remove("ffmpeg");
   }
   const ScopedFileSizeLimit full(600);
   const auto [status, err] = Render(loop_ + "-o a.webm");

@@ -37,7 +37,7 @@ TEST(Spectrum, MatchFindsTheHueWhateverTheWhiteLevelAndStrength) {
   const struct { float r, g, b; int index; } rows[] = {
       {255, 75, 75, 0}, {200, 0, 0, 0}, {128, 128, 128, 0}, {0, 255, 0, 183}, {0, 0, 255, 287}, {255, 255, 0, 103},
       {255, 0, 255, 359}, {255, 0, 1, 426}, {255, 128, 0, 40}, {0, 128, 255, 261}, {128, 0, 255, 329},
-      {0, 255, 250, 239}, {0, 250, 255, 240}};
+      {0, 255, 250, 239}, {0, 250, 255, 240}, {255, 1, 0, 0}};
   for (const auto& r : rows) EXPECT_EQ(MatchOf(r.r, r.g, r.b), r.index) << r.r << ", " << r.g << ", " << r.b;
   const SpectrumTables& s = ReadySpectrum();
   for (int i = 0; i < kSpectrumSize; ++i)  // but 237 to 239, where the middle norms turn back in a rising stretch

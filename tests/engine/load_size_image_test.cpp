@@ -4,6 +4,8 @@
 
 #include <tuple>
 
+#include "engine/tile_colour.h"
+
 using namespace marvane;
 
 TEST(LoadSizeImage, LaysThePictureTopLeftOnTheErasedSurfaceAndMeasuresIt) {
@@ -20,4 +22,14 @@ TEST(LoadSizeImage, LaysThePictureTopLeftOnTheErasedSurfaceAndMeasuresIt) {
         EXPECT_EQ(surface.Point(x, y), x < 6 && y < 3 && x + y < 7 ? 40 * x + 20480 * y + 13107200 : 0x203040)
             << x << ", " << y;
   }
+}
+
+// The tile's colour is the mean of points sampled over it: a tile of one colour has that
+// colour exactly.
+TEST(GetTileColor, OfATileOfOneColourIsThatColour) {
+  RecordingUi ui;
+  ChromaExtended colour;
+  GetTileColor(ui, Picture(7, 5, 10 + 256 * 20 + 65536 * 30), 6, 4, 3, colour);
+  EXPECT_EQ(std::tuple(colour.Red, colour.Green, colour.Blue, colour.Value, colour.Level, ui.Messages().size()),
+            std::tuple(10.0f, 20.0f, 30.0f, 10 + 256 * 20 + 65536 * 30, 1, 0u));
 }

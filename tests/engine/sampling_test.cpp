@@ -39,13 +39,16 @@ TEST(Sampling, WrapCoordFoldsSpotIsBilinearAndAreaColorModAveragesAGridOfSpotsOn
   }
   EXPECT_EQ(std::tuple(ui.Busy(), ui.Messages().size(), ui.Messages().at(0).title + ": " + ui.Messages().at(0).text),
             std::tuple(false, 1u, "Spot: Overflow"));
-  Picture p(8, 20, Rgb(0, 0, 255));  // for AreaColorMod: blue, with red 200 and green 10 y at x = 5
-  for (int y = 0; y < 20; ++y) p.PSet(5, y, Rgb(200, y * 10, 0));
+  Picture p(8, 20, Rgb(0, 0, 255)), across(20, 8, Rgb(0, 0, 255));  // for AreaColorMod: blue, with red 200 and
+  for (int y = 0; y < 20; ++y) p.PSet(5, y, Rgb(200, y * 10, 0)), across.PSet(y, 5, Rgb(200, y * 10, 0));  // green 10 y
   const BoardConstants board{8, 20, 0, 5, 0, 19}, corner{8, 20, 0, 3, 0, 3};  // the board ends at column 5
-  // 1 x 9 at (5, 10): Spots Int(sqrt(1)) + 1 = 2 apart down the centre column, at 6.5 to 14.5.
-  const Chroma c = AreaColorMod(ui, p, board, 5, 10, 1, 9, 8, 20);
-  EXPECT_EQ(std::tuple(c.Red, c.Blue, c.Value >> 8 & 0xFF), std::tuple(200.0f, 0.0f, 99));
-  EXPECT_NEAR(c.Green, (1 * 65 + 2 * 85 + 2 * 105 + 2 * 125) / 7.0, 1e-4);  // weights: edge distances, at most 2
+  // 1 x 9 at (5, 10): Spots Int(sqrt(1)) + 1 = 2 apart down the centre column, at 6.5 to 14.5; 9 x 1 across the
+  // picture turned on its side, along the centre row.
+  for (const Chroma& c : {AreaColorMod(ui, p, board, 5, 10, 1, 9, 8, 20),
+                          AreaColorMod(ui, across, BoardConstants{20, 8, 0, 19, 0, 5}, 10, 5, 9, 1, 20, 8)}) {
+    EXPECT_EQ(std::tuple(c.Red, c.Blue, c.Value >> 8 & 0xFF), std::tuple(200.0f, 0.0f, 99));
+    EXPECT_NEAR(c.Green, (1 * 65 + 2 * 85 + 2 * 105 + 2 * 125) / 7.0, 1e-4);  // weights: edge distances, at most 2
+  }
   // 2.49 is one Spot at the folded centre (4.25, 11); 2.5 has spacing 2, one sample at (4.75, 11) here.
   EXPECT_EQ(AreaColorMod(ui, p, board, 12.25, 11, 2.49, 2.49, 8, 20).Red, 50.0f);
   EXPECT_EQ(AreaColorMod(ui, p, board, 5, 11.25, 2.5, 2.5, 8, 20).Red, 150.0f);

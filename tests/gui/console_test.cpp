@@ -1,4 +1,5 @@
-// The console opening behind the splash on the shipped files; typed values checked on leaving.
+// The console opening behind the splash on the shipped files, no control covering another;
+// typed values checked on leaving.
 #include "colour/spectrum_data.h"
 #include "gui/help_form.h"
 #include "gui/picture_view.h"
@@ -23,6 +24,25 @@ void GuiTest::TheConsoleOpensOnTheShippedFilesBehindTheSplash() {
   QWidget* tile = run.Control("TileImage");
   QVERIFY(tile->size() == QSize(252, 252) && run.Control("Thumbnail")->size() == QSize(203, 148));
   QCOMPARE(Rgb(tile->grab().toImage().copy(2, 2, 248, 248)), Shipped("Tiles/Basic.bmp"));
+  // No control covers another: in the window and in each of its groups, the visible ones lie apart.
+  QList<QWidget*> parents{&run.console()};
+  for (QGroupBox* group : run.console().findChildren<QGroupBox*>()) parents.append(group);
+  for (QWidget* parent : parents) {
+    const QList<QWidget*> controls = parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* a : controls)
+      for (QWidget* b : controls)
+        QVERIFY2(a == b || !a->isVisible() || !b->isVisible() || !a->geometry().intersects(b->geometry()),
+                 qPrintable(a->objectName() + " covers " + b->objectName()));
+  }
+  // The quadrant boxes (upper right, upper left, lower left, lower right) lie as the quadrants do.
+  QRect q[4];
+  for (int i = 0; i < 4; ++i) q[i] = run.Control(qPrintable(QString("FillInQuadrant%1").arg(i)))->geometry();
+  QVERIFY(q[1].left() == q[2].left() && q[2].right() < q[3].left() && q[3].left() == q[0].left());
+  QVERIFY(q[1].top() == q[0].top() && q[0].bottom() < q[3].top() && q[3].top() == q[2].top());
+  // The rotation list shows its three rows whole, with no scroll bar.
+  auto* rotations = run.Control<QListWidget>("Turn45");
+  QVERIFY(!rotations->verticalScrollBar()->isVisible() &&
+          rotations->visualItemRect(rotations->item(2)).bottom() < rotations->viewport()->height());
   // The scales: black to white, lighter all the way, and the spectrum end to end.
   const QImage grey = run.Control<QLabel>("GrayBar")->pixmap().toImage();
   const QImage hues = run.Control<QLabel>("SpecBar")->pixmap().toImage();

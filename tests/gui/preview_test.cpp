@@ -4,6 +4,7 @@
 #include "gui/preview_form.h"
 #include "gui/support/gui_run.h"
 #include "platform/picture_files.h"
+#include "platform/picture_image.h"
 
 namespace marvane::guitest {
 
@@ -14,6 +15,8 @@ void GuiTest::TheLivePreviewFollowsTheConsoleWithTheSmallPicturesBytes() {
   PreviewForm* preview = run.desktop->Preview();
   QVERIFY(preview && preview->isVisible() && preview->windowTitle() == "Marvane -- Preview");
   QTRY_COMPARE(preview->PicturesShown(), 1);
+  const Picture& small = run.state().Thumbnail;  // the window opens at twice its size
+  QCOMPARE(preview->findChild<QWidget*>("PreviewPicture")->size(), QSize(small.Width(), small.Height()) * 2);
   // A slider, a quadrant, a rotation and an accepted number each bring a new picture (the
   // last two on a new grid); a rejected number, or leaving a box unchanged, asks for nothing.
   const auto status = [&] { return preview->findChild<QLabel*>("PreviewStatus")->text(); };
@@ -53,7 +56,8 @@ void GuiTest::TheLivePreviewFollowsTheConsoleWithTheSmallPicturesBytes() {
   };
   run.Click("CreateFinal");
   QTRY_COMPARE(preview->PicturesShown(), 6);
-  QVERIFY(preview->Shown() == run.state().Thumbnail && preview->Requests() == requests + 1);
+  QCOMPARE(ImageOfPicture(preview->Shown()), ImageOfPicture(run.state().Thumbnail));
+  QVERIFY(preview->Requests() == requests + 1);
 
   // Unticked, it stops: nothing more is asked; closed, it unticks the box. The box is kept.
   run.Click("LivePreview");

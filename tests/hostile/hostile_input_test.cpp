@@ -16,6 +16,7 @@
 #include "run/headless_host.h"
 #include "run/pipeline.h"
 #include "run/tile_image.h"
+#include "support/picture_checks.h"
 #include "support/temp_folder.h"
 
 namespace marvane::testing {
@@ -41,7 +42,8 @@ TEST_P(RefusedTile, ByTheRendererAndTheTileChange) {
   RecordingUi ui;
   HeadlessHost host;
   Pipeline pipeline(s, host, ui);
-  const auto state = [&s] { return std::make_tuple(s.settings, s.console, s.TileGrid, s.TileImage, s.JobState); };
+  const auto state = [&s] { return std::make_tuple(s.settings, s.console, s.JobState); };
+  const Picture grid = s.TileGrid, tile = s.TileImage;
   const auto before = state();
   rusage start{}, end{};
   ::getrusage(RUSAGE_SELF, &start);
@@ -58,6 +60,8 @@ TEST_P(RefusedTile, ByTheRendererAndTheTileChange) {
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Messages()[0].title + ": " + ui.Messages()[0].text, "Load Size Image: " + reason);
   EXPECT_TRUE(state() == before && !ui.Busy()) << "the tile change left its mark";
+  EXPECT_TRUE(test::SamePicture(s.TileGrid, grid));
+  EXPECT_TRUE(test::SamePicture(s.TileImage, tile));
   EXPECT_EQ(FolderListing(folder.Path()), listing);
   EXPECT_EQ(bytes.empty() ? "" : ReadFileBytes(path), bytes) << "the file itself was changed";
 }

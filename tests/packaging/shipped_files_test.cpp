@@ -29,6 +29,7 @@ TEST(ShippedFiles, HaveTheirFormatsAndSizes) {
     EXPECT_EQ(b.substr(0, 2) + " " + at(18) + "x" + at(22) + "x" + at(28), shape) << name;
   }
   EXPECT_EQ(ReadFileBytes(Share("HelpTxt.txt")), ReadFileBytes(MARVANE_SOURCE_DIR "/data/HelpTxt.txt"));
+  EXPECT_EQ(ReadFileBytes(FindShareFile("splash.bmp")), ReadFileBytes(Share("splash.bmp")));
   for (const char* name : {"no-such-file.bmp", "", "Tiles"}) EXPECT_EQ(FindShareFile(name), "") << name;
 }
 

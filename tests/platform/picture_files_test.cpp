@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "hostile/hostile_files.h"
-#include "platform/picture_checks.h"
+#include "support/picture_checks.h"
 #include "platform/run_time_error.h"
 #include "support/temp_folder.h"
 
@@ -27,9 +27,23 @@ TEST(Picture, OutsidePointsAnswerMinusOneAndAreNotSetAndFillBoxClips) {
   Picture p(3, 2, 0xA);
   for (const auto& [x, y] : {std::pair{0, 1}, {-1, 0}, {3, 1}, {0, 2}, {2, -1}}) p.PSet(x, y, 7);
   EXPECT_EQ((Pixels{p.Point(0, 1), p.Point(-1, 0), p.Point(3, 1), p.Point(0, 2), p.Point(2, -1)}), (Pixels{7, -1, -1, -1, -1}));
-  p.FillBox(2, 1, 1, -5, 5);  // corners in either order, clipped
-  p.FillBox(3, 0, 9, 9, 8);   // wholly outside
-  EXPECT_EQ(p.Pixels(), (Pixels{0xA, 5, 5, 7, 5, 5}));
+  p.FillBox(2, 1, 2, -5, 5);  // one column, corners in either order, clipped
+  p.FillBox(2, 0, 1, 0, 5);   // one row, the same
+  p.FillBox(5, 0, 9, 9, 8);   // wholly outside
+  EXPECT_EQ(p.Pixels(), (Pixels{0xA, 5, 5, 7, 0xA, 5}));
+}
+
+// The comparison the tests lean on fails on one pixel, and on the same pixels in another
+// shape, and says where; == agrees with it.
+TEST(Picture, SamePictureNamesTheFirstDifference) {
+  const Picture a(3, 2, 0x10), wide(2, 3, 0x10);
+  Picture last = a;
+  last.PSet(2, 1, 0x1000010);
+  EXPECT_TRUE(test::SamePicture(a, Picture(3, 2, 0x10)));
+  EXPECT_TRUE(a == Picture(3, 2, 0x10));
+  EXPECT_STREQ(test::SamePicture(last, a).message(), "(2, 1) is 0x1000010, not 0x000010");
+  EXPECT_STREQ(test::SamePicture(wide, a).message(), "size 2 x 3, not 3 x 2");
+  EXPECT_FALSE(last == a || wide == a || a == Picture(3, 1, 0x10));
 }
 
 // What a refusal says after naming the file, or "loaded".
@@ -154,8 +168,10 @@ TEST(PictureFileSaving, TheEndingPicksTheFormatAndTheFileReadsBackAsThePicture) 
       EXPECT_TRUE(test::PixelsMatch(LoadPictureFile(dir / name, kBack), width, height,
                                     [&](int x, int y) { return picture.Point(x, y); })) << name;
     }
-  // 24 bits a pixel in rows padded to 4 bytes after a 54-byte header, 3780 pixels a metre.
-  EXPECT_EQ(ReadFileBytes(dir / "e.bmp").size(), 54u + 40 * 70);
+  // 24 bits a pixel in rows padded with zeros to 4 bytes after a 54-byte header, 3780 pixels a metre.
+  const std::string bmp = ReadFileBytes(dir / "e.bmp");
+  EXPECT_EQ(bmp.size(), 54u + 40 * 70);
+  for (size_t rowEnd = 54 + 40; rowEnd <= bmp.size(); rowEnd += 40) EXPECT_EQ(bmp[rowEnd - 1], '\0') << rowEnd;
   EXPECT_EQ(ReadFileBytes(dir / "e.bmp").substr(38, 8), std::string("\xC4\x0E\0\0\xC4\x0E\0\0", 8));
   SavePictureFile(Picture(100, 100, 0x336699), dir / "flat.tif");
   EXPECT_LT(std::filesystem::file_size(dir / "flat.tif"), 3000u);  // LZW: far below 30,000 bytes of pixels

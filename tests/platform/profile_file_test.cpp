@@ -74,6 +74,8 @@ TEST(ProfileFileWriting, AChangeRewritesOrAddsOneLineAndKeepsEveryOtherByte) {
   const TempFolder dir;
   // What a save killed half-way left goes at the next save; a person's own files stay.
   WriteFileBytes(dir / ".Tesklet.INI.marvane-part-999999999-0", "cut");  // beyond any process number
+  const std::string running = ".Tesklet.INI.marvane-part-" + std::to_string(::getppid()) + "-0";
+  WriteFileBytes(dir / running, "being written");  // by a process still running: it stays
   WriteFileBytes(dir / "Tesklet.INI.backup", "mine");
   for (const auto& [before, after] : cases) {
     WriteFileBytes(dir / "Tesklet.INI", before);
@@ -85,7 +87,7 @@ TEST(ProfileFileWriting, AChangeRewritesOrAddsOneLineAndKeepsEveryOtherByte) {
     EXPECT_EQ(ReadFileBytes(dir / "Tesklet.INI"), after);
     EXPECT_EQ(atOnce.Text(), after);
   }
-  EXPECT_EQ(FolderListing(dir.Path()), "Tesklet.INI\nTesklet.INI.backup\n");  // no temporary file stays
+  EXPECT_EQ(FolderListing(dir.Path()), running + "\nTesklet.INI\nTesklet.INI.backup\n");  // none of ours stays
 }
 
 std::string WriteError(const std::string& path, const std::string& value = "2") {
@@ -113,6 +115,9 @@ TEST(ProfileFileOnDisk, OnlyASmallRegularFileIsReadAndAFileIsReplacedWholeOrNotA
     EXPECT_EQ(WriteError(dir / name), "Cannot save the settings file \"" + dir / name +
                                           "\": what is there cannot be read whole (" + why + "), so it was left as it is.");
   }
+  // A file whose reading fails part-way (this process's memory file fails at its first byte) is not replaced either.
+  EXPECT_EQ(WriteError("/proc/self/mem"), "Cannot save the settings file \"/proc/self/mem\": what is there cannot be "
+                                          "read whole (Input/output error), so it was left as it is.");
   EXPECT_EQ(WriteError(dir / "new/folder/Tesklet.INI"), "written");
   EXPECT_EQ(ReadFileBytes(dir / "new/folder/Tesklet.INI"), "[Numbers]\nCline=2\n");
   // Where no folder can be made, or on a full disk, the file stays as it was.

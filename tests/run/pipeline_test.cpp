@@ -1,4 +1,5 @@
-// Start-up and the job pipeline, tick by tick, and the renderer's parallel final stage.
+// Start-up and the job pipeline, tick by tick, the renderer's parallel final stage, and the
+// preview's copies of the desktop's pictures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,8 +13,10 @@
 #include "run/create_final.h"
 #include "run/final_stage_parallel.h"
 #include "run/headless_host.h"
+#include "run/preview.h"
 #include "run/startup.h"
 #include "run/tile_image.h"
+#include "support/picture_checks.h"
 #include "support/temp_folder.h"
 
 namespace marvane {
@@ -31,7 +34,8 @@ Picture Tile(int w, int h) {
 }
 
 // The program started with `ini` as its settings and the last run's grid on a w x h board (0:
-// the desktop's). The host records JobState, ScanX, ScanY and SliceCount before each tick.
+// the desktop's). The host records JobState, ScanX, ScanY and SliceCount, and the progress
+// shown, before each tick.
 struct Session {
   TempFolder folder;
   AppState s;
@@ -39,12 +43,14 @@ struct Session {
   HeadlessHost host;
   Pipeline pipeline{s, host, ui};
   std::vector<tuple<int32_t, int32_t, int32_t, float>> snaps;
+  std::vector<double> shown;
   int cancelAt = 2000;  // CANCEL is pressed before this tick; no job here needs as many
 
   Session() {
     host.Attach(pipeline);
     host.beforeTick = [this](int done) {
       snaps.emplace_back(s.JobState, s.ScanX, s.ScanY, s.SliceCount);
+      shown.push_back(host.fraction);
       return done < cancelAt;
     };
   }
@@ -129,13 +135,15 @@ TEST(TileChange, AWideTileIsSquaredSavedAndMadeIntoTheGrid) {
   const AppState& s = run.s;
   ASSERT_EQ(run.snaps.size(), 28u);
   EXPECT_EQ(tuple(run.snaps[1], run.snaps[24]), tuple(tuple(1, 10, 21, 2501.0f), tuple(1, 242, 8, 2501.0f)));
+  EXPECT_EQ(tuple(run.shown[1], run.shown[24]), tuple(2501 / 61504.0, 60024 / 61504.0));  // items done of 248 x 248
   EXPECT_EQ(tuple(run.snaps[25], run.snaps[26]), tuple(tuple(2, 0, 0, -1.0f), tuple(2, 48, -20, 2501.0f)));
   EXPECT_EQ(tuple(std::get<0>(run.snaps[27]), s.ScanX, s.settings.NeedToRedrawGrid, run.host.label),
             tuple(0, 52, false, "Creating Tile Grid..."));
   const std::string squared = run.folder / "Rose-Square.bmp";
   EXPECT_EQ(tuple(s.settings.TileFileName, s.console.TileFile, s.settings.PicRight, s.settings.PicBottom, s.SquareMode,
-                  s.SquareScale, LoadPictureFile(squared, 0) == s.TileImage),
-            tuple(squared, squared, 247, 247, 0, 1.24f, true));
+                  s.SquareScale),
+            tuple(squared, squared, 247, 247, 0, 1.24f));
+  EXPECT_TRUE(test::SamePicture(LoadPictureFile(squared, 0), s.TileImage));
   EXPECT_EQ(tuple(s.engine.GridTileSize, s.GridPeriod, s.GridHalf, s.GridSampleStep, s.GridSampleSize,
                   s.GridCellStart, s.GridCellEnd), tuple(50, 51, 25, 4.8431373f, 4.8431373f, 2.4215686f, 53.421569f));
 }
@@ -257,12 +265,15 @@ TEST_P(FastPath, DrawsFromTheConsolesValuesAloneThePicturesTheTicksDraw) {
   CreateFinalClick(run.pipeline, run.s, run.ui);
   const AppState& ticks = run.s;
   EXPECT_TRUE(run.ui.Messages().empty() && ui.Messages().empty());
-  EXPECT_TRUE(thumbnail == ticks.Thumbnail && grid == ticks.TileGrid);
-  EXPECT_TRUE(c.small || finalImage == ticks.FinalImage);
+  EXPECT_TRUE(test::SamePicture(thumbnail, ticks.Thumbnail));
+  EXPECT_TRUE(test::SamePicture(grid, ticks.TileGrid));
+  if (!c.small) {
+    EXPECT_TRUE(test::SamePicture(finalImage, ticks.FinalImage));
+  }
   EXPECT_EQ(tuple(ticks.JobState, ticks.FinalRunActive), tuple(kNoJob, false));
   // The ticks saved the picture of the chosen size, and drew it where a quarter was ticked.
   const Picture& drawn = c.small ? ticks.Thumbnail : ticks.FinalImage;
-  EXPECT_TRUE(LoadPictureFile(ticks.settings.SaveFileName, 0) == drawn);
+  EXPECT_TRUE(test::SamePicture(LoadPictureFile(ticks.settings.SaveFileName, 0), drawn));
   EXPECT_EQ(std::count(drawn.Pixels().begin(), drawn.Pixels().end(), ticks.engine.CenterColor.Value) ==
                 std::ssize(drawn.Pixels()), c.quadrants == 0);
 }
@@ -276,18 +287,48 @@ INSTANTIATE_TEST_SUITE_P(RandomSettings, FastPath, ::testing::ValuesIn(Matrix())
                          });
 
 // A hue that is not a number cannot be rounded: "Overflow" at the first coloured pixel,
-// raised again on the calling thread with the pictures untouched.
-TEST(FastPathAlone, RaisesAPixelsErrorWithThePicturesUntouched) {
+// raised again on the calling thread with the pictures untouched. A stop asked for at the
+// first look is no finished picture either, whatever is answered after: nothing is copied.
+TEST(FastPathAlone, RaisesAPixelsErrorOrStopsWithThePicturesUntouched) {
   Session run;
   ASSERT_TRUE(run.Start(kFiftyParts, 101, 77) && run.Take(Tile(40, 40)));
-  RenderInput in = MakeRenderInput(run.ui, run.s.console, run.s.engine.board, run.s.engine.TileColor);
-  in.engine.TileHueOffset = std::numeric_limits<float>::quiet_NaN();
-  const Picture blankFinal = BlankFinalImage(in), blankSmall = BlankThumbnail(in);
-  Picture finalImage = blankFinal, thumbnail = blankSmall;
-  EXPECT_THROW(DrawFinalStage(FinalStageInputFor(in, run.s.TileGrid), run.ui,
-                              {.threads = 3, .progress = {}, .progressIntervalMs = 100}, finalImage, &thumbnail),
-               RunTimeError);
-  EXPECT_TRUE(thumbnail == blankSmall && finalImage == blankFinal);
+  for (const bool stop : {false, true}) {
+    RenderInput in = MakeRenderInput(run.ui, run.s.console, run.s.engine.board, run.s.engine.TileColor);
+    if (!stop) in.engine.TileHueOffset = std::numeric_limits<float>::quiet_NaN();
+    const Picture blankFinal = BlankFinalImage(in), blankSmall = BlankThumbnail(in);
+    Picture finalImage = blankFinal, thumbnail = blankSmall;
+    ParallelFinalOptions options{.threads = 3, .progress = {}, .progressIntervalMs = 100};
+    if (stop) {
+      options.progress = [looks = 0](double) mutable { return looks++ > 0; };
+      EXPECT_FALSE(DrawFinalStage(FinalStageInputFor(in, run.s.TileGrid), run.ui, options, finalImage, &thumbnail));
+    } else {
+      EXPECT_THROW(DrawFinalStage(FinalStageInputFor(in, run.s.TileGrid), run.ui, options, finalImage, &thumbnail),
+                   RunTimeError);
+    }
+    EXPECT_TRUE(test::SamePicture(thumbnail, blankSmall)) << stop;
+    EXPECT_TRUE(test::SamePicture(finalImage, blankFinal)) << stop;
+  }
+}
+
+// The preview shares its copies of the squared tile and the grid between requests while
+// the desktop's are the same pixel for pixel; one pixel changed makes a new copy and a
+// request for a new picture.
+TEST(Preview, KeepsItsCopiesOfTheTileAndGridUntilAPixelChanges) {
+  AppState s;
+  s.TileImage = Tile(20, 20), s.TileGrid = Tile(40, 30);
+  s.console.Turn45ListIndex = s.engine.EngineTurn45;
+  std::shared_ptr<const Picture> square, grid;
+  for (Picture* changed : {&s.TileImage, &s.TileGrid}) {
+    const PreviewRequest before = MakePreviewRequest(s, square, grid), same = MakePreviewRequest(s, square, grid);
+    ASSERT_TRUE(before.square && before.grid);
+    EXPECT_TRUE(same.square == before.square && same.grid == before.grid && same.SamePicture(before));
+    changed->PSet(19, 19, 0);
+    const PreviewRequest next = MakePreviewRequest(s, square, grid);
+    EXPECT_EQ(tuple(next.square == before.square, next.grid == before.grid, next.SamePicture(before)),
+              tuple(changed != &s.TileImage, changed != &s.TileGrid, false));
+    EXPECT_TRUE(test::SamePicture(*next.square, s.TileImage));
+    EXPECT_TRUE(test::SamePicture(*next.grid, s.TileGrid));
+  }
 }
 
 }  // namespace

@@ -91,12 +91,16 @@ Picture MakeTileGridPicture(Ui& ui, const RenderInput& input, const Picture& squ
   Picture grid(b.BoardWidth, b.BoardHeight);
   grid.FillBox(0, 0, b.BoardRight, b.BoardBottom, input.engine.TileColor.Value);
   const TileGridInput in = TileGridInputFor(input.engine, square, squareLast);
-  std::atomic<int64_t> done{0};
+  // The grid is made in two passes (the samples, then the board's rows); each counts
+  // for half of the progress.
+  int passes = 0;
   try {
     MakeTileGrid(ui, in, TileGridCells(in), grid, [&](int64_t n, const PieceWork& work) {
+      const double before = 0.5 * passes++;
+      std::atomic<int64_t> done{0};
       ForEachRange(threads, n, [&](int64_t first, int64_t end) {
-        if (keepGoing && !keepGoing(static_cast<double>(done) / static_cast<double>(std::max<int64_t>(n, 1))))
-          throw Stopped{};
+        const double fraction = before + 0.5 * static_cast<double>(done) / static_cast<double>(std::max<int64_t>(n, 1));
+        if (keepGoing && !keepGoing(fraction)) throw Stopped{};
         work(first, end);
         done += end - first;
       });

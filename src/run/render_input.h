@@ -66,9 +66,10 @@ RenderInput MakeRenderInput(Ui& ui, const ConsoleModel& console, const BoardCons
 TileGridInput TileGridInputFor(const EngineState& engine, const Picture& square, int32_t squareLast);
 
 // The tile grid of `input` from the squared tile: the board filled with the tile's
-// colour (matching it to the spectrum derives its record but keeps its packed value), the samples taken on `threads` threads (0: one per core). `keepGoing`, when
-// given, is asked between pieces of work from any of the threads; false stops the
-// building and gives an empty picture.
+// colour (matching it to the spectrum derives its record but keeps its packed value),
+// the samples taken on `threads` threads (0: one per core). `keepGoing`, when given, is
+// asked between pieces of work from any of the threads, with the fraction done (0 to
+// 1); false stops the building and gives an empty picture.
 Picture MakeTileGridPicture(Ui& ui, const RenderInput& input, const Picture& squared, int32_t squareLast,
                             int32_t threads, const std::function<bool(double)>& keepGoing = {});
 

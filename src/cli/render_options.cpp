@@ -2,13 +2,13 @@
 
 #include <CLI/CLI.hpp>
 
-#include <cctype>
 #include <ostream>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
 
 #include "run/loop.h"
+#include "util/general.h"
 #include "util/numbers.h"
 #include "version.h"
 
@@ -133,8 +133,7 @@ std::string FormatOfEnding(const std::string& name) {
   const std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
   const size_t dot = file.rfind('.');
   if (dot == std::string::npos || dot == 0) return {};
-  std::string ending = file.substr(dot + 1);
-  for (char& c : ending) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string ending = AsciiLower(file.substr(dot + 1));
   return ending == "tif" ? "tiff" : ending;
 }
 

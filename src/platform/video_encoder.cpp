@@ -13,17 +13,13 @@
 #include <sstream>
 
 #include "platform/run_time_error.h"
+#include "util/general.h"
 
 extern char** environ;
 
 namespace marvane {
 
 namespace {
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return text;
-}
 
 std::string Number(double v) {
   std::ostringstream text;
@@ -54,7 +50,7 @@ bool WriteAll(int fd, const uint8_t* at, size_t count) {
 }  // namespace
 
 std::optional<VideoFormat> VideoFormatOf(const std::string& name) {
-  const std::string lower = Lower(name);
+  const std::string lower = AsciiLower(name);
   if (lower.ends_with(".mp4")) return VideoFormat::Mp4;
   if (lower.ends_with(".webm")) return VideoFormat::WebM;
   if (lower.ends_with(".gif")) return VideoFormat::Gif;

@@ -21,16 +21,12 @@
 #include "run/render_input.h"
 #include "run/final_stage_parallel.h"
 #include "run/thread_runner.h"
+#include "util/general.h"
 #include "util/numbers.h"
 
 namespace marvane {
 
 namespace {
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return text;
-}
 
 // Frames handed on in frame order although they are finished in any: a frame waits for
 // its turn to be made until fewer than `window` frames lie between it and the next one
@@ -167,7 +163,7 @@ bool StreamVideo(const LoopSpec& spec, int32_t width, int32_t height, int32_t co
 
 LoopOutput LoopOutputOf(const std::string& name) {
   if (!name.empty() && name.back() == '/') return LoopOutput::Frames;
-  if (Lower(name).ends_with(".webp")) return LoopOutput::WebP;
+  if (AsciiLower(name).ends_with(".webp")) return LoopOutput::WebP;
   if (VideoFormatOf(name)) return LoopOutput::Video;
   return LoopOutput::Unknown;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Small general helpers: a ratio that never divides by zero, and removing every
-// occurrence of a text from another.
+// Small general helpers: a ratio that never divides by zero, removing every occurrence
+// of a text from another, and file endings in small letters.
 #include <optional>
 #include <string>
 
@@ -20,5 +20,12 @@ inline float GetProp(double a, double b) {
 std::u16string Remove(const std::u16string& pattern, const std::optional<std::u16string>& text);
 // The same for 8-bit text (help-file lines, ASCII captions).
 std::string Remove(const std::string& pattern, const std::string& text);
+
+// `text` with the letters A to Z made small and every other byte as it was, whatever
+// the locale: how file endings are compared.
+inline std::string AsciiLower(std::string text) {
+  for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return text;
+}
 
 }  // namespace marvane

@@ -36,6 +36,21 @@ TEST_F(AnimationTest, FrameZeroIsTheStillPictureAndLaterFramesMove) {
     }
 }
 
+// A colour cycle of 61 frames turns every colour by 427 / 61 = 7 spectrum entries a
+// frame, the centre colour too: frame 1's centre is that of the still with the tone 7
+// entries on.
+TEST_F(AnimationTest, AColourCycleTurnsTheCentreColourWithTheRest) {
+  Tile(40, 30);
+  const std::string common = "--tile tile.bmp --board 96x72 --seed 5 --center-brightness 0 ";
+  ASSERT_EQ(Render(common + "--center-tone 100 -o t100.png").first, 0);
+  ASSERT_EQ(Render(common + "--center-tone 107 -o t107.png").first, 0);
+  const auto [status, err] = Render(common + "--center-tone 100 --animate hue --frames 61 --frame-range 1:2 -o h/");
+  ASSERT_EQ(status, 0) << err;
+  const int32_t centre = LoadPictureFile("h/frame-0001.png", 0).Point(48, 36);
+  EXPECT_EQ(centre, LoadPictureFile("t107.png", 0).Point(48, 36));
+  EXPECT_NE(centre, LoadPictureFile("t100.png", 0).Point(48, 36));
+}
+
 // The step from the last frame to the first is like any other, and the frame after the last is the first again.
 TEST_F(AnimationTest, TheLoopClosesWithoutASeam) {
   Tile(60, 40);

@@ -131,12 +131,14 @@ def make_bmps():
 
 
 def make_run_length_bmps():
-    # Each row: a run of four, five pixels given one by one (a literal run, padded to a
-    # whole 16-bit word), a run of two; rows end with 0 0, the last with 0 1.
+    # Each row: a jump by nothing (0 2 0 0), a run of four, five pixels given one by one
+    # (a literal run, padded to a whole 16-bit word), a run of two; rows end with 0 0,
+    # the last with 0 1. Row 3's literal holds the bytes 0 1 two bytes in, where a reader
+    # that took a literal run for a jump would see the picture end.
     p = palette(16)
 
     def row(y):
-        return [y % 16] * 4 + [(y + k + 3) % 16 for k in range(5)] + [(y + 9) % 16] * 2
+        return [y % 16] * 4 + [(y + k + 11) % 16 for k in range(5)] + [(y + 9) % 16] * 2
 
     for bits in (8, 4):
         data = b""
@@ -144,11 +146,11 @@ def make_run_length_bmps():
             r = row(y)
             if bits == 8:
                 literal = bytes(r[4:9]) + b"\0"
-                data += bytes((4, r[0], 0, 5)) + literal + bytes((2, r[9]))
+                data += bytes((0, 2, 0, 0, 4, r[0], 0, 5)) + literal + bytes((2, r[9]))
             else:
                 nibbles = r[4:9] + [0]
                 literal = bytes(nibbles[i] << 4 | nibbles[i + 1] for i in range(0, 6, 2)) + b"\0"
-                data += bytes((4, r[0] * 17, 0, 5)) + literal + bytes((2, r[9] * 17))
+                data += bytes((0, 2, 0, 0, 4, r[0] * 17, 0, 5)) + literal + bytes((2, r[9] * 17))
             data += bytes((0, 1 if y == 0 else 0))
         name = "BmpRle%d.bmp" % bits
         expect(name, bmp(11, 5, bits, None, p, compression=1 if bits == 8 else 2, data=data), 11, 5,

@@ -72,7 +72,9 @@ std::string CutToMaxLength(std::string_view s) {
   size_t cut = kProfileValueMaxLength;
   const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
   size_t lead = cut;
-  while (lead > 0 && cut - lead < 3 && (byte(lead) & 0xC0) == 0x80) --lead;
+  // Back over at most three continuation bytes: lead never comes near the text's start.
+  static_assert(kProfileValueMaxLength > 3);
+  while (cut - lead < 3 && (byte(lead) & 0xC0) == 0x80) --lead;
   if (lead < cut) {
     const unsigned char b = byte(lead);
     const size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;

@@ -29,8 +29,8 @@ Picture SquareTile(Ui& ui, const Picture& surface, const TileSquaring& sq) {
     square.SetPicture(surface);
     return square;
   }
-  square.FillBox(0, 0, sq.last, sq.last, 0);
-  // Each pixel is sampled once; the job's order (columns or rows first) changes nothing.
+  // Every pixel is sampled once, so none needs clearing first; the job's order (columns
+  // or rows first) changes nothing.
   for (int32_t x = 0; x <= sq.last; ++x)
     for (int32_t y = 0; y <= sq.last; ++y) square.PSet(x, y, SquaredTilePixel(ui, surface, sq, x, y).Value);
   return square;

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "cli/render_fixture.h"
+#include "platform/video_encoder.h"
 
 namespace marvane::testing {
 namespace {
@@ -127,6 +128,24 @@ TEST_F(VideoTest, AFailingEncoderWritesNothing) {
   EXPECT_EQ(status, 1);
   EXPECT_NE(err.find("Cannot save the video \"a.webm\": the video encoder"), std::string::npos) << err;
   EXPECT_EQ(FolderListing("."), before);
+}
+
+// Phones and most browsers play MP4 and WebM up to 4096 x 2304, either way round; GIF has no such limit.
+TEST(VideoSize, IsWarnedOfBeyondWhatPhonesPlay) {
+  const auto size = [](VideoFormat format, int32_t width, int32_t height) {
+    VideoSettings s;
+    s.format = format, s.width = width, s.height = height;
+    return s;
+  };
+  const std::string beyond = ": larger than phones and most browsers play (about 4096x2304)";
+  const std::pair<VideoSettings, std::string> cases[] = {
+      {size(VideoFormat::Mp4, 4096, 2304), ""},
+      {size(VideoFormat::WebM, 2304, 4096), ""},
+      {size(VideoFormat::Mp4, 4098, 100), "MP4 of 4098x100" + beyond},
+      {size(VideoFormat::WebM, 2306, 2306), "WebM of 2306x2306" + beyond},
+      {size(VideoFormat::Gif, 8000, 8000), ""},
+  };
+  for (const auto& [settings, warning] : cases) EXPECT_EQ(VideoSizeWarning(settings), warning);
 }
 
 }  // namespace

@@ -52,6 +52,9 @@ void GuiTest::TheConsoleOpensOnTheShippedFilesBehindTheSplash() {
   QVERIFY(hues.pixel(139, 25) == qRgb(last.red, last.green, last.blue));
   for (int x = 1; x < 140; ++x) QVERIFY(qGray(grey.pixel(x, 13)) > qGray(grey.pixel(x - 1, 13)));
   QCOMPARE(ImageOfPicture(run.state().TileGrid), Shipped("TileGrid.bmp"));
+  // A first start saves the small picture only: its option is the one shown chosen.
+  QVERIFY(run.Control<QRadioButton>("OutputOption0")->isChecked() &&
+          !run.Control<QRadioButton>("OutputOption1")->isChecked());
   run.Click("HelpMe");
   QVERIFY(run.desktop->Help().isVisible() && run.Said().isEmpty());
   // The splash goes by itself two seconds after it came, and the program goes on.

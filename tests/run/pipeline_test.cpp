@@ -278,6 +278,9 @@ TEST_P(FastPath, DrawsFromTheConsolesValuesAloneThePicturesTheTicksDraw) {
     EXPECT_TRUE(test::SamePicture(finalImage, ticks.FinalImage));
   }
   EXPECT_EQ(tuple(ticks.JobState, ticks.FinalRunActive), tuple(kNoJob, false));
+  // Every tick of the final stage does its full count of items, the first after the grid too.
+  for (const auto& [state, x, y, items] : run.snaps)
+    EXPECT_TRUE(state != kFinalImageStage || items == 0.0f) << x << "," << y << ": " << items;
   // The ticks saved the picture of the chosen size, and drew it where a quarter was ticked.
   const Picture& drawn = c.small ? ticks.Thumbnail : ticks.FinalImage;
   EXPECT_TRUE(test::SamePicture(LoadPictureFile(ticks.settings.SaveFileName, 0), drawn));

@@ -6,8 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "hostile/hostile_files.h"
 #include "support/picture_checks.h"
@@ -83,7 +89,37 @@ std::vector<GoodFile> GoodFiles() {
                            [&](int x, int y) { return f.pixels.at(static_cast<size_t>(y * f.width + x)); }, f.tolerance);
 }
 
-// Shorter copies (named .bmp: the bytes decide) are refused until the first picture is whole.
+// `bytes` written into a named pipe as a program would write them, stopping quietly if the
+// reader goes; ends once a reader has come, or when Release is called.
+class PipeWriter {
+ public:
+  PipeWriter(std::string path, std::string bytes) : path_(std::move(path)), bytes_(std::move(bytes)) {
+    if (::mkfifo(path_.c_str(), 0600) != 0) throw std::runtime_error("cannot make the pipe " + path_);
+    std::signal(SIGPIPE, SIG_IGN);
+    writer_ = std::thread([this] {
+      const int fd = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
+      for (size_t done = 0; fd >= 0 && done < bytes_.size();) {
+        const ssize_t n = ::write(fd, bytes_.data() + done, bytes_.size() - done);
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+      }
+      if (fd >= 0) ::close(fd);
+    });
+  }
+  ~PipeWriter() {
+    // A reader that never came is stood in for, so that the writer's open returns.
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) ::close(fd);
+    writer_.join();
+  }
+
+ private:
+  std::string path_, bytes_;
+  std::thread writer_;
+};
+
+// Shorter copies (named .bmp: the bytes decide) are refused until the first picture is
+// whole; the whole file through a pipe loads as from the file.
 class GoodPictureFile : public ::testing::TestWithParam<GoodFile> {};
 TEST_P(GoodPictureFile, LoadsAsThePictureItHoldsAndNotWhenCutShort) {
   const GoodFile& f = GetParam();
@@ -98,6 +134,8 @@ TEST_P(GoodPictureFile, LoadsAsThePictureItHoldsAndNotWhenCutShort) {
       ASSERT_EQ(Why(cut), length < f.signature ? "it is not a BMP, JPG, TIF, GIF or PNG picture."
                                                : "the picture in it is damaged or incomplete.") << length;
   }
+  const PipeWriter pipe(dir / "pipe", whole);
+  EXPECT_TRUE(LoadsAs(dir / "pipe", f)) << "through a pipe";
 }
 INSTANTIATE_TEST_SUITE_P(Made, GoodPictureFile, ::testing::ValuesIn(GoodFiles()),
                          [](const auto& info) { return info.param.name.substr(0, info.param.name.find('.')); });

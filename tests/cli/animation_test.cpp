@@ -1,6 +1,7 @@
 // marvane-render --animate and --join: seamless loops as PNG frames and animated WebP.
 #include <cctype>
 #include <cmath>
+#include <regex>
 
 #include "cli/render_fixture.h"
 
@@ -34,6 +35,22 @@ TEST_F(AnimationTest, FrameZeroIsTheStillPictureAndLaterFramesMove) {
             << common << mode;
       }
     }
+}
+
+// On a terminal a bar 24 marks wide counts the frames, each state written over the last,
+// and is cleared at the end; with -q nothing is shown.
+TEST_F(AnimationTest, OnATerminalABarCountsTheFramesAndGoesAtTheEnd) {
+  Tile(40, 30);
+  const std::string loop = "--tile tile.bmp --board 64x48 --animate zoom --frames 3 -o f/";
+  const auto [status, err] = Render(loop, true);
+  ASSERT_EQ(status, 0) << err;
+  EXPECT_EQ(FolderListing("f"), "frame-0000.png\nframe-0001.png\nframe-0002.png\n");
+  EXPECT_NE(err.find("\rmarvane-render: [########................] 1/3 frames, "), std::string::npos) << err;
+  // The last state: full, the rate to a tenth of a frame a second, nothing left; then cleared.
+  EXPECT_TRUE(std::regex_search(err, std::regex("\rmarvane-render: \\[#{24}\\] 3/3 frames, [0-9]+\\.[0-9] frames/s, "
+                                                "0 s left\033\\[K\r\033\\[K$")) &&
+              err.find('\n') == std::string::npos) << err;
+  EXPECT_EQ(Render("-q " + loop, true), std::pair(0, std::string()));
 }
 
 // A colour cycle of 61 frames turns every colour by 427 / 61 = 7 spectrum entries a

@@ -31,10 +31,11 @@ class RenderTest : public ::testing::Test {
     for (const auto& w : words) argv.push_back(w.c_str());
     return ParseRenderCommandLine(static_cast<int>(argv.size()), argv.data(), err, err);  // --help on err too
   }
-  std::pair<int, std::string> Render(const std::string& args) {
+  // `terminal`: as when standard error is a terminal.
+  std::pair<int, std::string> Render(const std::string& args, bool terminal = false) {
     std::ostringstream err;
     const ParsedCommandLine p = Parse(args, err);
-    return {p.options ? RunRender(*p.options, err, false) : p.status, err.str()};
+    return {p.options ? RunRender(*p.options, err, terminal) : p.status, err.str()};
   }
   ScopedCurrentFolder back;
   TempFolder dir;

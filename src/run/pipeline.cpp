@@ -140,15 +140,15 @@ void Pipeline::SquaringTick() {
   // A wider tile is stretched column by column, a taller one row by row.
   int32_t& outer = sq.mode == 2 ? s_.ScanY : s_.ScanX;
   int32_t& inner = sq.mode == 2 ? s_.ScanX : s_.ScanY;
-  const int32_t outerLast = sq.mode == 2 ? s_.ScanLastY : s_.ScanLastX;
-  const int32_t innerLast = sq.mode == 2 ? s_.ScanLastX : s_.ScanLastY;
+  // The square's last column and last row are the same number.
+  const int32_t last = sq.last;
   while (s_.SliceCount <= kLastItemOfTick && s_.JobState == kSquaringStage) {
     if (sq.mode == 1 || sq.mode == 2) {
       s_.TileImage.PSet(s_.ScanX, s_.ScanY, SquaredTilePixel(ui_, s_.TileGrid, sq, s_.ScanX, s_.ScanY).Value);
       s_.SliceCount += 1;
-      if (++inner <= innerLast) continue;
+      if (++inner <= last) continue;
       inner = 0;
-      if (++outer <= outerLast) continue;
+      if (++outer <= last) continue;
       outer = 0;
     } else {
       s_.ScanX = 0;

@@ -176,6 +176,9 @@ TEST_F(AnimationTest, BadAnimationsAndHostileFramesAreRefusedAndWriteNothing) {
       {"--animate zoom -o notes.webp/", "1 --output notes.webp/: \"notes.webp\" is not a folder"},
       {"--animate zoom --frames 2 -o f/", "1 Cannot save the picture file \"f/frame-000", 2000},
       {"--animate zoom --frames 2 -o notes.webp", "1 Cannot save the animation \"notes.webp\"", 2000},
+      // The widest WebP passes on to the tile; one pixel more is refused before the tile is read.
+      {"--tile none.bmp --board 16383x10 --animate zoom -o a.webp", "1 --tile: Cannot read the picture file \"none.bmp\""},
+      {"--tile none.bmp --board 10x16384 --animate zoom -o a.webp", "1 --board: a WebP animation is at most 16383 pixels"},
       {"--join none -o j.MP4", "1 --join none: the folder does not exist"},  // a loop's ending in capitals too
       {"--join notes.webp -o j.webp", "1 --join notes.webp: not a folder"},
       {"--join others -o j.webp", "1 --join others: no frames in it (frame-0000.png, frame-0001.png, ...)"},
@@ -184,7 +187,8 @@ TEST_F(AnimationTest, BadAnimationsAndHostileFramesAreRefusedAndWriteNothing) {
       {"--join garbage -o j.webp", "1 --join: Cannot read the picture file \"garbage/frame-0000.png\""}};
   for (const auto& [a, line, mostBytes] : cases) {
     const ScopedFileSizeLimit full(mostBytes);
-    const auto [status, err] = Render((a.find("--join") ? "--tile tile.bmp --board 64x48 " : "") + a);
+    const bool own = a.starts_with("--join") || a.starts_with("--tile");  // not with the usual tile and board
+    const auto [status, err] = Render((own ? "" : "--tile tile.bmp --board 64x48 ") + a);
     EXPECT_EQ((std::to_string(status) + " " + err).rfind(std::string(line).insert(2, "marvane-render: "), 0), 0u) << err;
     EXPECT_EQ(FolderListing(".") + ReadFileBytes("notes.webp"), before + "kept") << a;
   }

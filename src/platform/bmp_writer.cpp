@@ -7,8 +7,9 @@
 namespace marvane {
 
 // The bytes of a BMP file of the picture, as Qt's writer makes them of an RGB32 image
-// at 96 dpi (3780 pixels a metre): 24 bits a pixel, blue first, the rows from the
-// bottom up, each padded with zeros to a whole number of 4 bytes. They are made here a
+// (at 96 dpi, 3780 pixels a metre, unless another resolution is given): 24 bits a
+// pixel, blue first, the rows from the bottom up, each padded with zeros to a whole
+// number of 4 bytes. They are made here a
 // band of rows at a time and handed to `put`, so a picture of any size needs no second
 // copy of itself in memory. False when `put` fails.
 constexpr uint64_t kBmpHeaderBytes = 14 + 40;
@@ -22,7 +23,7 @@ bool FitsInBmp(const Picture& picture) {
   return BmpRowBytes(picture) * static_cast<uint64_t>(picture.Height()) + kBmpHeaderBytes <= UINT32_MAX;
 }
 
-bool WriteBmp(const Picture& picture, const ByteSink& put) {
+bool WriteBmp(const Picture& picture, const ByteSink& put, int32_t pixelsPerMetre) {
   const uint64_t width = static_cast<uint64_t>(picture.Width()), height = static_cast<uint64_t>(picture.Height());
   const uint64_t rowBytes = BmpRowBytes(picture);
   const uint64_t imageBytes = rowBytes * height;
@@ -39,8 +40,8 @@ bool WriteBmp(const Picture& picture, const ByteSink& put) {
   header[26] = 1;           // one plane
   header[28] = 24;          // bits a pixel
   put32(34, imageBytes);
-  put32(38, 3780);
-  put32(42, 3780);
+  put32(38, static_cast<uint64_t>(pixelsPerMetre));  // across
+  put32(42, static_cast<uint64_t>(pixelsPerMetre));  // down
   if (!put(header, sizeof header)) return false;
 
   // About a megabyte at a time.

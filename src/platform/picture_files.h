@@ -18,6 +18,9 @@ namespace marvane {
 inline constexpr int32_t kLargestPictureSide = 16384;
 // The most pixels of a picture file we read, unless the caller asks for fewer.
 inline constexpr int64_t kMostPicturePixels = int64_t{kLargestPictureSide} * kLargestPictureSide;
+// The resolution files are written with unless another is asked for: 96 dots an inch,
+// 96 / 0.0254 = 3779.5 pixels a metre, as the screen shows them.
+inline constexpr int32_t kScreenPixelsPerMetre = 3780;
 
 // Loads the first picture of a file (the first page of a TIFF, the first frame of a
 // GIF). The format is decided by the file's bytes, not by its name. Pixels are taken as
@@ -40,11 +43,12 @@ Picture LoadPictureFile(const std::string& path, int32_t backColor, int64_t most
 std::string_view PictureFormatForName(const std::string& path);
 
 // Writes `picture` under `path` in `format` ("bmp", "png" or "tiff"), or the format its
-// name asks for when none is given, and finishes the file without putting it in place
-// (OutputFile::Commit does). Raises RunTimeError when that cannot be done; nothing is left
-// behind then.
+// name asks for when none is given, recording `pixelsPerMetre` as its resolution, and
+// finishes the file without putting it in place (OutputFile::Commit does). Raises
+// RunTimeError when that cannot be done; nothing is left behind then.
 std::unique_ptr<OutputFile> WritePictureFile(const Picture& picture, const std::string& path,
-                                             std::string_view format = {});
+                                             std::string_view format = {},
+                                             int32_t pixelsPerMetre = kScreenPixelsPerMetre);
 
 // Saves `picture` under `path` in `format`, or the format its name asks for when none is
 // given, as OutputFile writes: a file complete or absent (the old file untouched on a

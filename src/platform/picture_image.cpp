@@ -1,5 +1,7 @@
 #include "platform/picture_image.h"
 
+#include "platform/picture_files.h"
+
 namespace marvane {
 
 QImage ImageOfPicture(const Picture& picture) {
@@ -16,8 +18,8 @@ QImage ImageOfPicture(const Picture& picture) {
   // A new QImage takes its resolution from the screen (or 100 dpi with none), and the
   // BMP header records it: fix it at 96 dpi so that the same picture gives the same
   // bytes from the desktop program and from the renderer, on any screen.
-  image.setDotsPerMeterX(3780);
-  image.setDotsPerMeterY(3780);
+  image.setDotsPerMeterX(kScreenPixelsPerMetre);
+  image.setDotsPerMeterY(kScreenPixelsPerMetre);
   return image;
 }
 

@@ -24,16 +24,16 @@ const char* SaveFormatFor(const QFileInfo& target) {
 
 // Writes the picture in its format straight into `out`, as the writer makes the bytes,
 // and finishes it.
-void WritePicture(const Picture& picture, std::string_view format, OutputFile& out) {
+void WritePicture(const Picture& picture, std::string_view format, int32_t pixelsPerMetre, OutputFile& out) {
   if (picture.Empty()) out.Fail("there is no picture to save.");
   if (format == "bmp" && !FitsInBmp(picture)) out.Fail("it would be larger than the 4 GB a BMP file can hold.");
   const ByteSink put = [&out](const void* bytes, size_t count) { return out.Write(bytes, count); };
   bool written = false;
   std::string encoderError;
   try {
-    if (format == "bmp") written = WriteBmp(picture, put);
-    else if (format == "png") written = WritePng(picture, put);
-    else written = WriteTiff(picture, put, encoderError);
+    if (format == "bmp") written = WriteBmp(picture, put, pixelsPerMetre);
+    else if (format == "png") written = WritePng(picture, put, pixelsPerMetre);
+    else written = WriteTiff(picture, put, pixelsPerMetre, encoderError);
   } catch (const std::bad_alloc&) {
     out.Fail(kNoMemory);
   }
@@ -50,10 +50,11 @@ std::string_view PictureFormatForName(const std::string& path) {
   return SaveFormatFor(QFileInfo(QString::fromStdString(path)));
 }
 
-std::unique_ptr<OutputFile> WritePictureFile(const Picture& picture, const std::string& path, std::string_view format) {
+std::unique_ptr<OutputFile> WritePictureFile(const Picture& picture, const std::string& path, std::string_view format,
+                                             int32_t pixelsPerMetre) {
   auto out = std::make_unique<OutputFile>(
       path, [path](const std::string& why) { return "Cannot save the picture file \"" + path + "\": " + why; });
-  WritePicture(picture, format.empty() ? PictureFormatForName(path) : format, *out);
+  WritePicture(picture, format.empty() ? PictureFormatForName(path) : format, pixelsPerMetre, *out);
   return out;
 }
 

@@ -24,7 +24,7 @@ void PngWarned(png_structp, png_const_charp) {}
 
 }  // namespace
 
-bool WritePng(const Picture& picture, const ByteSink& put) {
+bool WritePng(const Picture& picture, const ByteSink& put, int32_t pixelsPerMetre) {
   const auto width = static_cast<png_uint_32>(picture.Width()), height = static_cast<png_uint_32>(picture.Height());
   std::vector<png_byte> row(static_cast<size_t>(width) * 3);
   const int32_t* pixels = picture.Pixels().data();
@@ -38,7 +38,8 @@ bool WritePng(const Picture& picture, const ByteSink& put) {
   png_set_write_fn(png, const_cast<ByteSink*>(&put), PngWrite, PngFlush);
   png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
-  png_set_pHYs(png, info, 3780, 3780, PNG_RESOLUTION_METER);
+  const auto resolution = static_cast<png_uint_32>(pixelsPerMetre);
+  png_set_pHYs(png, info, resolution, resolution, PNG_RESOLUTION_METER);
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
   png_set_compression_level(png, 1);
   png_set_compression_strategy(png, Z_RLE);

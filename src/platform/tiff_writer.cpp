@@ -12,9 +12,11 @@ namespace marvane {
 
 // Encoded in memory first and handed over as one block whose count is checked: Qt's
 // TIFF writer reports success when libtiff's own writes fall short.
-bool WriteTiff(const Picture& picture, const ByteSink& put, std::string& error) {
-  const QImage image = ImageOfPicture(picture);
+bool WriteTiff(const Picture& picture, const ByteSink& put, int32_t pixelsPerMetre, std::string& error) {
+  QImage image = ImageOfPicture(picture);
   if (image.isNull()) throw std::bad_alloc();
+  image.setDotsPerMeterX(pixelsPerMetre);
+  image.setDotsPerMeterY(pixelsPerMetre);
   QByteArray encoded;
   QBuffer buffer(&encoded);
   buffer.open(QIODevice::WriteOnly);

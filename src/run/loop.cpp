@@ -212,7 +212,7 @@ bool MakeLoop(const LoopSpec& spec, const RenderInput& in, const Picture& grid, 
         const int32_t i = spec.first + k;
         const Picture frame = DrawFrame(spec, in, grid, ui, i, threads);
         if (toFolder)
-          files.Add(WritePictureFile(frame, folder + "/" + FrameFileName(i)));
+          files.Add(WritePictureFile(frame, folder + "/" + FrameFileName(i), {}, spec.pixelsPerMetre));
         else
           encoded[static_cast<size_t>(k)] = EncodeWebPFrame(frame, spec.quality);
       }))

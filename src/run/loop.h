@@ -27,6 +27,7 @@
 #include <string>
 
 #include "engine/final_colour.h"
+#include "platform/picture_files.h"
 #include "platform/video_encoder.h"
 #include "run/render_input.h"
 
@@ -59,6 +60,7 @@ struct LoopSpec {
   std::string output;             // NAME.webp, NAME.mp4, NAME.webm, NAME.gif or FOLDER/
   std::optional<VideoFormat> format;  // a video whose name says no format (a pipe, /dev/stdout)
   bool small = false;             // frames of the small picture instead of the full-size one
+  int32_t pixelsPerMetre = kScreenPixelsPerMetre;  // the resolution PNG frames record
 };
 
 struct LoopRun {

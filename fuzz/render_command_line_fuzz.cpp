@@ -3,6 +3,7 @@
 
 #include "cli/render_driver.h"
 #include "cli/render_failure.h"
+#include "cli/render_values.h"
 #include "fuzz_support.h"
 
 void marvane::fuzz::FuzzOne(std::string_view text) {
@@ -14,7 +15,8 @@ void marvane::fuzz::FuzzOne(std::string_view text) {
   std::ostringstream out, err;
   const ParsedCommandLine p = ParseRenderCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
   Require(p.options || (p.status == kExitBadUsage) == !err.str().empty(), "bad usage, and only that, is explained");
-  if (!p.options || p.options->settings || p.options->boardWidth * p.options->boardHeight > 1e6) return;
+  if (!p.options || p.options->settings) return;
+  if (const auto [width, height] = AskedBoard(*p.options); width * height > 1e6) return;
   try {
     CheckedRenderJob(*p.options);
   } catch (const RenderFailure& f) {

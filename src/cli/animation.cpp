@@ -62,6 +62,7 @@ LoopSpec SpecOf(const RenderOptions& o, const AnimationValues& a) {
   spec.output = OutputPathOf(o);
   if (o.format) spec.format = VideoFormatOf("." + *o.format);
   spec.small = o.small;
+  spec.pixelsPerMetre = a.pixelsPerMetre;
   return spec;
 }
 

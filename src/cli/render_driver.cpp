@@ -104,16 +104,16 @@ struct RenderPictures {
   const Picture& Output(const RenderOptions& o) const { return o.small ? thumbnail : finalImage; }
 };
 
-void WriteFiles(const RenderOptions& o, const RenderPictures& p, const RenderTile& tile) {
+void WriteFiles(const RenderOptions& o, const RenderPictures& p, const RenderTile& tile, int32_t pixelsPerMetre) {
   StagedFiles files;
   try {
-    files.Add(WritePictureFile(p.Output(o), OutputPathOf(o), OutputFormatOf(o)));
+    files.Add(WritePictureFile(p.Output(o), OutputPathOf(o), OutputFormatOf(o), pixelsPerMetre));
     if (o.keep) {
       const std::string& dir = *o.keep;
       files.MakeFolder(dir);
-      files.Add(WritePictureFile(tile.square, dir + "/square.bmp"));
-      files.Add(WritePictureFile(tile.grid, dir + "/grid.bmp"));
-      files.Add(WritePictureFile(p.thumbnail, dir + "/small.bmp"));
+      for (const auto& [picture, name] : {std::pair{&tile.square, "/square.bmp"}, {&tile.grid, "/grid.bmp"},
+                                          {&p.thumbnail, "/small.bmp"}})
+        files.Add(WritePictureFile(*picture, dir + name, "bmp", pixelsPerMetre));
     }
     files.Commit();
   } catch (const RunTimeError& e) {
@@ -241,7 +241,7 @@ void Render(const RenderOptions& o, std::ostream& err, bool terminal) {
   progress.Clear();
 
   const RenderClock::time_point saveStart = RenderClock::now();
-  WriteFiles(o, pictures, tile);
+  WriteFiles(o, pictures, tile, job.pixelsPerMetre);
   times.save = MillisecondsSince(saveStart);
   if (o.verbose && !o.quiet) PrintSummary(err, o, summary, times, pictures.Output(o));
 }
@@ -254,6 +254,7 @@ RenderJob CheckedRenderJob(const RenderOptions& o) {
   if (o.tileColor) job.tileColour = CheckedTileColor(o);
   int32_t width = 0, height = 0;
   CheckBoard(o, width, height);
+  job.pixelsPerMetre = CheckedPixelsPerMetre(o);
   SetBoardConstants(width, height, job.board);
   FillConsole(o, job.board, job.settings, job.console);
   // The number boxes as the engine takes them, and the spiral they make.
@@ -294,8 +295,8 @@ int RunRender(const RenderOptions& options, std::ostream& err, bool terminal) {
     err << kRenderProgramName << ": " << e.what() << "\n";
     return kExitBadInput;
   } catch (const std::bad_alloc&) {
-    err << kRenderProgramName << ": not enough memory for a board of " << options.boardWidth << "x"
-        << options.boardHeight << "\n";
+    const auto [width, height] = AskedBoard(options);
+    err << kRenderProgramName << ": not enough memory for a board of " << width << "x" << height << "\n";
     return kExitBadInput;
   } catch (const std::exception& e) {
     // What the system refuses (a thread, a folder look-up) ends the render all the same.

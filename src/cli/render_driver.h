@@ -36,11 +36,13 @@ struct RenderJob {
   ConsoleModel console;
   uint64_t seed = 0;
   std::optional<Chroma> tileColour;
+  int32_t pixelsPerMetre = 0;  // the resolution the pictures record
 };
 
-// Checks every value of `options` that shapes the picture, before any work: the board,
-// the seed, the tile colour, the console's values against their ranges, and the number
-// boxes' numbers as the engine takes them (a number beyond its type is "Overflow").
+// Checks every value of `options` that shapes the picture, before any work: the board and
+// the resolution, the seed, the tile colour, the console's values against their ranges,
+// and the number boxes' numbers as the engine takes them (a number beyond its type is
+// "Overflow").
 // Raises RenderFailure. The benchmarks start from here too.
 RenderJob CheckedRenderJob(const RenderOptions& options);
 

@@ -97,6 +97,27 @@ void BoardFlag(const std::string& text, double& width, double& height) {
   height = *ReadWholeNumber(h);
 }
 
+// Sides are unsigned decimals, as 29.7x21cm; the unit's letter case does not matter.
+PrintSize PrintSizeFlag(const std::string& text) {
+  const auto bad = [&] {
+    return UsageError("--print-size: " + Quoted(text) + " is not WIDTHxHEIGHT with a unit cm, mm or in (as 70x50cm)");
+  };
+  static constexpr std::pair<const char*, double> kUnits[] = {{"cm", 2.54}, {"mm", 25.4}, {"in", 1}};
+  PrintSize size;
+  size.text = text;
+  std::string sides;
+  for (const auto& [unit, unitsAnInch] : kUnits)
+    if (AsciiLower(text).ends_with(unit)) sides = text.substr(0, text.size() - 2), size.unitsAnInch = unitsAnInch;
+  const size_t x = sides.find_first_of("xX");
+  if (x == std::string::npos) throw bad();
+  const std::string w = sides.substr(0, x), h = sides.substr(x + 1);
+  for (const std::string* side : {&w, &h})
+    if (side->find_first_not_of("0123456789.") != std::string::npos || !ReadDecimalNumber(*side)) throw bad();
+  size.width = *ReadDecimalNumber(w);
+  size.height = *ReadDecimalNumber(h);
+  return size;
+}
+
 std::array<double, 3> TileColorFlag(const std::string& text) {
   const std::vector<std::string> parts = SplitAt(text, ',');
   if (parts.size() != 3)
@@ -186,6 +207,8 @@ void CheckAnimationFlags(const RenderOptions& o, bool outputGiven) {
   if (kind == LoopOutput::Unknown)
     throw UsageError("--output " + o.output + ": a loop is written as NAME.webp, .mp4, .webm or .gif, or as frames into FOLDER/");
   if (o.quality && folder) throw UsageError("--quality: only for a .webp, .mp4, .webm or .gif loop; frames are lossless PNG");
+  if (o.dpi && !folder)
+    throw UsageError("--dpi: a .webp, .mp4, .webm or .gif loop records no resolution; PNG frames into FOLDER/ do");
 }
 
 }  // namespace
@@ -239,8 +262,16 @@ const Flag kFlags[] = {
     {"--quadrants", "LIST", "Quadrants to fill, from ur,ul,ll,lr (default all; none or an empty list for none)",
      [](RenderOptions& o, const std::string&, const std::string& v) { o.quadrants = QuadrantsFlag(v); }},
     {"--small", "", "Write the small picture (a quarter of the board each way)", nullptr, &RenderOptions::small},
-    {"--board", "WxH", "Board size (default 793x573, the desktop's)",
+    {"--board", "WxH", "Board size in pixels (default 793x573, the desktop's)",
      [](RenderOptions& o, const std::string&, const std::string& v) { BoardFlag(v, o.boardWidth, o.boardHeight); }},
+    {"--print-size", "WxHUNIT",
+     "The board as a print size at --dpi, instead of --board: width and height in cm, mm or in (as 70x50cm or "
+     "8.5x11in); each side in pixels is the side in inches times the dpi, to the nearest pixel",
+     [](RenderOptions& o, const std::string&, const std::string& v) { o.printSize = PrintSizeFlag(v); }},
+    {"--dpi", "N",
+     "Print resolution the pictures record, 1 to 100000 dots an inch (default 96, the desktop's): the picture, "
+     "--keep's and PNG frames (a TIFF keeps whole dots an inch); a .webp, .mp4, .webm or .gif loop records none",
+     [](RenderOptions& o, const std::string& f, const std::string& v) { o.dpi = DecimalFlag(f, v); }},
     {"--seed", "N", "Seed of the tile-colour sampling (default: the clock)",
      [](RenderOptions& o, const std::string& f, const std::string& v) {
        WholeFlag(f, v);  // the digits are kept as typed: a seed may exceed a double's exact range
@@ -290,9 +321,10 @@ std::string LongName(const char* names) {
 }
 
 // What goes with what, once every flag has its value.
-void CheckTogether(const RenderOptions& o, bool tileGiven, bool outputGiven) {
+void CheckTogether(const RenderOptions& o, bool tileGiven, bool outputGiven, bool boardGiven) {
   // Joining frames needs no tile.
   if (!tileGiven && !o.join) throw UsageError("--tile is required");
+  if (boardGiven && o.printSize) throw UsageError("--print-size: give the board in pixels or as a print size, not both");
   if (tileGiven && o.tile.empty()) throw UsageError("--tile: the file name is empty");
   if (o.output.empty()) throw UsageError("--output: the file name is empty");
   const std::pair<const char*, const std::optional<std::string>*> names[] = {
@@ -340,7 +372,12 @@ ParsedCommandLine ParseRenderCommandLine(int argc, const char* const* argv, std:
   try {
     for (size_t i = 0; i < std::size(kFlags); ++i)
       if (kFlags[i].apply && options[i]->count() > 0) kFlags[i].apply(o, LongName(kFlags[i].names), texts[i]);
-    CheckTogether(o, options[0]->count() > 0, options[1]->count() > 0);
+    const auto given = [&](const std::string& name) {
+      for (size_t i = 0; i < std::size(kFlags); ++i)
+        if (LongName(kFlags[i].names) == name) return options[i]->count() > 0;
+      return false;
+    };
+    CheckTogether(o, given("--tile"), given("--output"), given("--board"));
   } catch (const UsageError& e) {
     return usageError(e.what());
   }

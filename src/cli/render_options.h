@@ -30,6 +30,14 @@ inline constexpr const char* kStandardStream = "-";
 // The default output and board: the desktop's.
 inline constexpr const char* kDefaultOutputName = "Final.bmp";
 
+// The board as a print size (--print-size 70x50cm): its sides in a unit, made pixels at
+// the print resolution (render_values.h).
+struct PrintSize {
+  std::string text;             // as typed, for messages
+  double width = 0, height = 0;
+  double unitsAnInch = 1;       // 2.54 for cm, 25.4 for mm, 1 for in
+};
+
 // The flags that carry a console value, by the name the user typed them with. Each
 // number is held as read (a double: 7.5 pieces is 7.5 here, rounded when it is used,
 // as the console rounds what is typed into its boxes).
@@ -54,6 +62,8 @@ struct RenderOptions {
 
   double boardWidth = 793;                       // --board WxH
   double boardHeight = 573;
+  std::optional<PrintSize> printSize;            // --print-size WxHUNIT, instead of --board
+  std::optional<double> dpi;                     // --dpi (none: 96, the desktop's)
 
   std::optional<std::string> seed;               // --seed, its digits as typed
   std::optional<std::array<double, 3>> tileColor;  // --tile-color R,G,B

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <filesystem>
 #include <variant>
 #include <fstream>
@@ -101,6 +102,16 @@ void TakeDefaults(SettingsMirror& m) {
   m.NeedToRedrawGrid = m.DefaultNeedToRedrawGrid;
 }
 
+double CheckedDpi(const RenderOptions& o) {
+  if (o.dpi) CheckIn("--dpi", *o.dpi, 1, kMostDpi);
+  return o.dpi.value_or(kDefaultDpi);
+}
+
+// Past a billion the digits say nothing more (and past 2^63 they would not fit).
+std::string PixelsText(double pixels) {
+  return pixels <= 1e9 ? WholeNumberText(static_cast<int64_t>(pixels)) : "over 1000000000";
+}
+
 std::string CurrentFolder() {
   std::error_code ec;
   const auto here = std::filesystem::current_path(ec);
@@ -110,11 +121,26 @@ std::string CurrentFolder() {
 }  // namespace
 
 void CheckBoard(const RenderOptions& options, int32_t& width, int32_t& height) {
-  CheckIn("--board", options.boardWidth, 1, kLargestBoardSide);
-  CheckIn("--board", options.boardHeight, 1, kLargestBoardSide);
-  width = RoundToLong(options.boardWidth);
-  height = RoundToLong(options.boardHeight);
+  const double dpi = CheckedDpi(options);
+  const auto [w, h] = AskedBoard(options);
+  const std::string what = !options.printSize ? "--board"
+                                              : "--print-size " + options.printSize->text + ": " + PixelsText(w) +
+                                                    " x " + PixelsText(h) + " pixels at " + SingleText(ToSingle(dpi)) +
+                                                    " dpi";
+  CheckIn(what, w, 1, kLargestBoardSide);
+  CheckIn(what, h, 1, kLargestBoardSide);
+  width = RoundToLong(w);
+  height = RoundToLong(h);
 }
+
+std::array<double, 2> AskedBoard(const RenderOptions& o) {
+  if (!o.printSize) return {o.boardWidth, o.boardHeight};
+  const PrintSize& p = *o.printSize;
+  const double dpi = o.dpi.value_or(kDefaultDpi);
+  return {std::round(p.width * dpi / p.unitsAnInch), std::round(p.height * dpi / p.unitsAnInch)};
+}
+
+int32_t CheckedPixelsPerMetre(const RenderOptions& o) { return static_cast<int32_t>(std::lround(CheckedDpi(o) / 0.0254)); }
 
 void FillConsole(const RenderOptions& o, const BoardConstants& board, SettingsMirror& m, ConsoleModel& c) {
   m.StartFolder = CurrentFolder();
@@ -207,6 +233,7 @@ AnimationValues CheckedAnimation(const RenderOptions& o) {
   a.quality = o.quality;
   a.first = 0;
   a.end = a.frames;
+  a.pixelsPerMetre = CheckedPixelsPerMetre(o);
   if (o.frameRange) {
     const auto [first, end] = *o.frameRange;
     const bool afterTheLast = first == a.frames && end == a.frames + 1;

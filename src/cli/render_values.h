@@ -6,6 +6,7 @@
 // control's range, from a flag or from the settings file (which can hold a number the
 // console would refuse); the ranges of the radius and the fade width follow the board.
 // The defaults are taken as they are, even where a small board puts them out of range.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,6 +17,7 @@
 #include "console/console_model.h"
 #include "console/settings.h"
 #include "engine/geometry.h"
+#include "platform/picture_files.h"
 #include "run/loop.h"
 
 namespace marvane {
@@ -26,15 +28,21 @@ namespace marvane {
 // The largest board side: the largest picture side our picture files take.
 inline constexpr int32_t kLargestBoardSide = 16384;
 inline constexpr int32_t kMostThreads = 1024;
+// --dpi, dots an inch. 100000 lies far beyond any printer or scanner, and its pixels a
+// metre (3937008) far within the 32 bits a picture file holds them in.
+inline constexpr double kDefaultDpi = 96;
+inline constexpr int32_t kMostDpi = 100000;
 
 // The animation's values, checked: --frames 1 to kMostFrames, --fps 1 to kMostFps,
 // --quality 0 to 100, and --frame-range FIRST:END with 0 <= FIRST < END <= frames, or
-// frames:frames+1, the frame after the last, which shows the first again.
+// frames:frames+1, the frame after the last, which shows the first again; the resolution
+// the PNG frames record.
 struct AnimationValues {
   int32_t frames = kDefaultFrames;
   double fps = kDefaultFps;
   std::optional<double> quality;
   int32_t first = 0, end = kDefaultFrames;
+  int32_t pixelsPerMetre = kScreenPixelsPerMetre;
 };
 AnimationValues CheckedAnimation(const RenderOptions& options);
 
@@ -56,8 +64,15 @@ std::string TileSizeFailure(const std::string& tile, int32_t lastX, int32_t last
 // person to type a picture.
 void CheckTileSource(const std::string& tile);
 
-// The board's width and height from --board, each 1 to kLargestBoardSide.
+// The board's width and height, each 1 to kLargestBoardSide: --board's, or --print-size's
+// at --dpi, each side in inches times the dpi to the nearest pixel (halves up). A print
+// size out of range is refused naming the pixels it comes to.
 void CheckBoard(const RenderOptions& options, int32_t& width, int32_t& height);
+// The board asked for, unchecked (--print-size at --dpi as it stands), for messages.
+std::array<double, 2> AskedBoard(const RenderOptions& options);
+// The resolution the pictures record: --dpi (1 to kMostDpi, else kDefaultDpi) as pixels a
+// metre, dpi / 0.0254 to the nearest whole number (96 dpi: 3780; 300 dpi: 11811).
+int32_t CheckedPixelsPerMetre(const RenderOptions& options);
 
 // Fills the mirror (start folder, defaults, the settings file) and the console model
 // for a render on `board`. Raises RenderFailure (kExitBadInput) naming the first value

@@ -1,6 +1,8 @@
 // marvane-render run in process as its main() runs it (and as itself), in a temporary current folder.
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include "cli/render_failure.h"
 #include "cli/render_fixture.h"
 
@@ -72,6 +74,16 @@ TEST_F(RenderTest, ARefusalNamesWhatIsWrongAndWritesNothing) {
       {"-o x.bmp --format png", "2 --format png: the name \"x.bmp\" asks for another format"},
       {"-o x.png --format tiff", "2 --format tiff: the name \"x.png\" asks for another format"},
       {"--pieces 5", "1 --pieces: Value must be between 6 and 99!"},
+      {"--board 40x30 --print-size 2x1in", "2 --print-size: give the board in pixels or as a print size, not both"},
+      {"--print-size 70x50", "2 --print-size: \"70x50\" is not WIDTHxHEIGHT with a unit cm, mm or in (as 70x50cm)"},
+      {"--print-size 70cm", "2 --print-size: \"70cm\" is not WIDTHxHEIGHT with a unit cm, mm or in"},
+      {"--print-size 70x50ft", "2 --print-size: \"70x50ft\" is not WIDTHxHEIGHT with a unit cm, mm or in"},
+      {"--print-size -1x5in", "2 --print-size: \"-1x5in\" is not WIDTHxHEIGHT with a unit cm, mm or in"},
+      {"--print-size 2x1in --dpi 100001", "1 --dpi: Value must be between 1 and 100000!"},
+      // 5 / 2.54 x 96 = 188.98; 200 / 2.54 x 300 = 23622.05, 100 / 2.54 x 300 = 11811.02.
+      {"--print-size 0x5cm", "1 --print-size 0x5cm: 0 x 189 pixels at 96 dpi: Value must be between 1 and 16384!"},
+      {"--print-size 200x100cm --dpi 300",
+       "1 --print-size 200x100cm: 23622 x 11811 pixels at 300 dpi: Value must be between 1 and 16384!"},
       {"--tile none.bmp", "1 --tile: Cannot read the picture file \"none.bmp\": the file does not exist."},
       {"--tile thin.bmp --grid tile.bmp", "1 --tile thin.bmp: 9 x 50 pixels: Each dimension of the tile image must be"},
       // The most pixels of a tile file are loaded for the size message; one column more is not.
@@ -111,14 +123,17 @@ TEST_F(RenderTest, AbsurdValuesInEveryFlagAndTheSettingsFileAreRefusedClearlyOrR
       {"--spectrum-shift", "222202222211"}, {"--center-tone", "222202222211"},     {"--seed", "222202222211"},
       {"--brightness-shift", "222202222211"}, {"--center-brightness", "222202222211"},
       {"--threads", "222212222211"},        {"--rotate", "222222222222"},          {"--board", "222222222211"},
-      {"--tile-color", "222202211111"},     {"--settings", "000000011111"}};  // in the file, as "Cline="
+      {"--tile-color", "222202211111"},     {"--dpi", "222212211111"},             {"--print-size", "222222222211"},
+      {"--settings", "000000011111"}};  // in the file, as "Cline="
   for (const auto& [flag, statuses] : flags)
     for (size_t v = 0; v < std::size(values); ++v) {
       WriteFileBytes("s.ini", "[Numbers]\nCline=" + (v ? values[v] : ""));
-      const std::string value = flag == "--settings" ? "s.ini"
-                                : values[v] + (flag == "--board" ? "x60" : flag == "--tile-color" ? ",0,0" : "");
-      const auto [status, err] = Render((flag == "--board" ? "--tile tile.bmp " : "--tile tile.bmp --board 80x60 ") +
-                                        flag + " " + value);
+      const bool board = flag == "--board" || flag == "--print-size";
+      const std::string value =
+          flag == "--settings"
+              ? "s.ini"
+              : values[v] + (flag == "--board" ? "x60" : flag == "--print-size" ? "x5cm" : flag == "--tile-color" ? ",0,0" : "");
+      const auto [status, err] = Render((board ? "--tile tile.bmp " : "--tile tile.bmp --board 80x60 ") + flag + " " + value);
       EXPECT_EQ(status, statuses[v] - '0') << flag << " \"" << values[v] << "\"\n" << err;
       EXPECT_EQ(std::filesystem::remove("Final.bmp"), status == 0) << flag << " \"" << values[v] << "\"";
       EXPECT_EQ(err.rfind("marvane-render: " + flag, 0) == 0, status != 0) << err;
@@ -147,6 +162,52 @@ TEST_F(RenderTest, TheProgramPrintsNothingUnlessAskedAndItsSeedRepeatsTheRender)
   EXPECT_TRUE(ReadFileBytes("a.bmp") == ReadFileBytes("Final.bmp"));
   EXPECT_EQ(ReadFileBytes("a.png").substr(1, 3) + ReadFileBytes("a.tif").substr(0, 4), std::string("PNGII*\0", 7));
   for (const char* other : {"a.png", "a.tif"}) EXPECT_TRUE(test::SamePicture(LoadPictureFile(other, 0), LoadPictureFile("a.bmp", 0)));
+}
+
+// The pixels a metre a picture file records across and down, read from its own bytes: a BMP's header at 38, a
+// PNG's pHYs chunk (1: in metres); a TIFF's tags through Qt's reader.
+std::string ResolutionOf(const std::string& name) {
+  const std::string b = ReadFileBytes(name);
+  const auto number = [&b](size_t at, bool bigEndian) {
+    uint32_t v = 0;
+    for (size_t i = 0; i < 4; ++i) v |= uint32_t{static_cast<unsigned char>(b.at(at + (bigEndian ? 3 - i : i)))} << 8 * i;
+    return std::to_string(v);
+  };
+  if (b.starts_with("BM")) return number(38, false) + " " + number(42, false);
+  if (const size_t at = b.find("pHYs"); at != std::string::npos && b.at(at + 12) == 1)
+    return number(at + 4, true) + " " + number(at + 8, true);
+  const QImage image(QString::fromStdString(name));
+  return std::to_string(image.dotsPerMeterX()) + " " + std::to_string(image.dotsPerMeterY());
+}
+
+// N dpi is N / 0.0254 pixels a metre, to the nearest; a print size's side is its inches times the dpi, to the nearest.
+TEST_F(RenderTest, PicturesRecordTheirDpiAndAPrintSizeMakesTheBoard) {
+  Tile(40, 30);
+  const struct {
+    std::string args, expected;
+    std::string read = "";  // the file read, when not -o's
+  } cases[] = {
+      {"--board 40x30 -o a.bmp", "40x30 3780 3780"},  // 96 / 0.0254 = 3779.5, as ever
+      {"--board 40x30 --dpi 300 -o a.bmp", "40x30 11811 11811"},  // 11811.02
+      {"--board 40x30 --dpi 300 -o a.png", "40x30 11811 11811"},
+      {"--board 40x30 --dpi 300 -o a.tif", "40x30 11811 11811"},
+      {"--board 40x30 --dpi 72.5 -o a.png", "40x30 2854 2854"},  // 2854.33
+      {"--board 40x30 --dpi 1 -o a.bmp", "40x30 39 39"},  // 39.37
+      {"--board 40x30 --dpi 100000 -o a.png", "40x30 3937008 3937008"},  // 3937007.87
+      {"--board 40x30 --dpi 300 --keep k -o a.bmp", "10x8 11811 11811", "k/small.bmp"},
+      {"--board 40x30 --dpi 300 --animate zoom --frames 2 -o f/", "40x30 11811 11811", "f/frame-0001.png"},
+      {"--print-size 2x1in --dpi 50 -o a.png", "100x50 1969 1969"},  // 1968.5039
+      {"--print-size 3x2CM --dpi 72 -o a.bmp", "85x57 2835 2835"},  // 85.04 x 56.69; 2834.65
+      {"--print-size 20x15mm --dpi 100 -o a.tif", "79x59 3937 3937"},  // 78.74 x 59.06; 3937.01
+      {"--print-size 2.54x1.27cm -o a.bmp", "96x48 3780 3780"}};
+  for (const auto& [args, expected, read] : cases) {
+    const std::string name = read.empty() ? args.substr(args.rfind(' ') + 1) : read;
+    const auto [status, err] = Render("--tile tile.bmp " + args);
+    ASSERT_EQ(status, 0) << args << "\n" << err;
+    const Picture written = LoadPictureFile(name, 0);
+    EXPECT_EQ(std::to_string(written.Width()) + "x" + std::to_string(written.Height()) + " " + ResolutionOf(name), expected)
+        << args;
+  }
 }
 
 uint64_t Fnv1a(const std::string& bytes) {

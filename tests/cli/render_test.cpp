@@ -116,7 +116,7 @@ TEST_F(RenderTest, ARefusalNamesWhatIsWrongAndWritesNothing) {
 // Bad usage when not written as the flag's numbers are, bad input beyond the range however far.
 TEST_F(RenderTest, AbsurdValuesInEveryFlagAndTheSettingsFileAreRefusedClearlyOrRendered) {
   Tile(40, 30);
-  const std::string values[] = {"''", "+", "12x5", "1e", "-0", "NaN", "inf", "1e308", "-1e308", "1e999",
+  const std::string values[] = {"''", "+", "12x5", "1ex", "-0", "NaN", "inf", "1e308", "-1e308", "1e999",
                                 std::string(50, '9'), std::string(1000, '9')};
   const std::pair<std::string, std::string> flags[] = {
       {"--pieces", "222212211111"},         {"--smallest-radius", "222212211111"}, {"--fade-width", "222212211111"},

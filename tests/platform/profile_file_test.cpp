@@ -39,8 +39,9 @@ TEST(ProfileFileReading, TheFirstMatchingKeyOfTheFirstMatchingSectionGivesItsVal
       {"X=1\n[G]\nX=2\n[N]\nA=-5\na=7\n[n]\nA=9\nE=3\n", {{"N", "X", "DEF"}, {"G", "X", "2"}, {"N", "A", "-5"}, {"N", "E", "DEF"}}},
       {"[N]\n;A=1\n# A=2\nA\n[A=3\nB 5\nB=6\n; [G]\nX=-1\n", {{"N", "A", "DEF"}, {"N", "B", "6"}, {"G", "X", "DEF"}, {"N", "X", "-1"}}},
       // Blanks and one pair of matching quotes around a value go; a NUL ends it.
-      {"[F]\nA = \"/a b/F.bmp\" \nB='/t.bmp'\nC=\"/x.bmp'\nD=a=b \"c\"\nE=12\0zz\n"s,
-       {{"F", "A", "/a b/F.bmp"}, {"F", "B", "/t.bmp"}, {"F", "C", "\"/x.bmp'"}, {"F", "D", "a=b \"c\""}, {"F", "E", "12"}}},
+      {"[F]\nA = \"/a b/F.bmp\" \nB='/t.bmp'\nC=\"/x.bmp'\nD=a=b \"c\"\nE=12\0zz\nG=\"\"\nH=\"\n"s,
+       {{"F", "A", "/a b/F.bmp"}, {"F", "B", "/t.bmp"}, {"F", "C", "\"/x.bmp'"}, {"F", "D", "a=b \"c\""}, {"F", "E", "12"},
+        {"F", "G", ""}, {"F", "H", "\""}}},
       // At most 4094 bytes, never half a UTF-8 character: an "é" across the limit goes,
       // a "€" ending at it stays.
       {"[A]\nL=" + kLong + "\nE=" + std::string(4093, 'a') + "\xC3\xA9z\nF=" + std::string(4091, 'a') + "\xE2\x82\xACz\n",

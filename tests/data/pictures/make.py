@@ -235,7 +235,7 @@ def jpeg(width, height, components, block, progressive=False):
     if progressive:  # the DC of every component, then each component's AC band, all zero
         out += scan(range(components), 0, 0, True, False)
         for c in range(components):
-            out += scan([c], 1, 63, False, True)
+            out += b"\xFF" + scan([c], 1, 63, False, True)  # a fill byte before the marker, as encoders may write
     else:
         out += scan(range(components), 0, 63, True, True)
     return out + b"\xFF\xD9"

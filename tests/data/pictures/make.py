@@ -366,10 +366,14 @@ def gif(width, height, colours, frames, version=b"89a"):
     table = b"".join(bytes(c) for c in colours) + bytes(3 * ((1 << bits) - len(colours)))
     out = b"GIF" + version + struct.pack("<HHBBB", width, height, 0xF0 | bits - 1, 0, 0) + table
     code_size = max(2, bits)
-    for left, top, w, h, indices, transparent in frames:
+    for left, top, w, h, indices, transparent, *local in frames:
         if transparent is not None:
             out += b"\x21\xF9\x04\x01\0\0" + bytes((transparent, 0))
-        out += b"\x2C" + struct.pack("<HHHHB", left, top, w, h, 0)
+        # A frame may bring a colour table of its own, as large as the global one.
+        flags = 0x80 | bits - 1 if local else 0
+        out += b"\x2C" + struct.pack("<HHHHB", left, top, w, h, flags)
+        if local:
+            out += b"".join(bytes(c) for c in local[0]) + bytes(3 * ((1 << bits) - len(local[0])))
         out += bytes((code_size,)) + sub_blocks(lzw(indices, code_size))
     return out + b"\x3B"
 
@@ -377,8 +381,10 @@ def gif(width, height, colours, frames, version=b"89a"):
 def make_gifs():
     p = palette(4)
     indices = lambda w, h: [index(x, y, 4) for y in range(h) for x in range(w)]
-    expect("Gif87a.gif", gif(9, 7, p, [(0, 0, 9, 7, indices(9, 7), None)], b"87a"), 9, 7,
-           lambda x, y: p[index(x, y, 4)])
+    # Its one frame has a colour table of its own, the global one's colours backwards.
+    own = p[::-1]
+    expect("Gif87a.gif", gif(9, 7, p, [(0, 0, 9, 7, indices(9, 7), None, own)], b"87a"), 9, 7,
+           lambda x, y: own[index(x, y, 4)])
     # Where the transparent index 2 stands, the given background shows.
     expect("GifTransparent.gif", gif(6, 5, p, [(0, 0, 6, 5, indices(6, 5), 2)]), 6, 5,
            lambda x, y: BACK if index(x, y, 4) == 2 else p[index(x, y, 4)])

@@ -140,6 +140,25 @@ TEST_P(GoodPictureFile, LoadsAsThePictureItHoldsAndNotWhenCutShort) {
 INSTANTIATE_TEST_SUITE_P(Made, GoodPictureFile, ::testing::ValuesIn(GoodFiles()),
                          [](const auto& info) { return info.param.name.substr(0, info.param.name.find('.')); });
 
+// A file's first 64 KiB are read and judged on their own, then the rest: a file one byte
+// longer than that block loads as well, its last byte read. The GIF gets a comment after
+// its picture, in sub-blocks of at most 255 bytes, that makes it 65537 bytes long.
+TEST(PictureFileReading, AFileOneByteLongerThanTheFirstBlockLoads) {
+  const std::string gif = ReadFileBytes(kPictures + "GifTransparent.gif");
+  std::string comment = "\x21\xFE";
+  for (size_t left = 64 * 1024 + 1 - (gif.size() + comment.size() + 1); left > 0;) {
+    size_t n = std::min<size_t>(255, left - 1);
+    if (left - (n + 1) == 1) --n;  // no one byte left over: a block holds at least one
+    comment += static_cast<char>(n) + std::string(n, 'c');
+    left -= n + 1;
+  }
+  const TempFolder dir;
+  WriteFileBytes(dir / "long.gif", gif.substr(0, gif.size() - 1) + comment + '\0' + gif.back());
+  ASSERT_EQ(std::filesystem::file_size(dir / "long.gif"), 65537u);
+  EXPECT_TRUE(test::SamePicture(LoadPictureFile(dir / "long.gif", kBack),
+                                LoadPictureFile(kPictures + "GifTransparent.gif", kBack)));
+}
+
 // The hostile tile files, and what only a direct load meets.
 std::vector<HostileFile> RefusedFiles() {
   using std::filesystem::copy_file;

@@ -257,13 +257,15 @@ TEST_P(FastPath, DrawsFromTheConsolesValuesAloneThePicturesTheTicksDraw) {
   // The fast path: the input from the console, the grid from the squared tile at once.
   RecordingUi ui;
   const RenderInput in = MakeRenderInput(ui, run.s.console, run.s.engine.board, run.s.engine.TileColor);
-  std::atomic<double> most{0};  // the grid's progress: both passes, never beyond 1
+  std::atomic<double> least{1}, most{0};  // the grid's progress: from 0, both passes, never beyond 1
   const Picture grid = MakeTileGridPicture(ui, in, run.s.TileImage, run.s.SquareLast, c.threads, [&](double f) {
     for (double m = most; f > m && !most.compare_exchange_weak(m, f);) {
     }
+    for (double l = least; f < l && !least.compare_exchange_weak(l, f);) {
+    }
     return true;
   });
-  EXPECT_TRUE(most >= 0.5 && most <= 1.0) << most;
+  EXPECT_TRUE(least == 0.0 && most >= 0.5 && most <= 1.0) << least << " " << most;
   Picture finalImage = BlankFinalImage(in), thumbnail = BlankThumbnail(in);
   ASSERT_TRUE(DrawFinalStage(FinalStageInputFor(in, grid), ui, {.threads = c.threads, .progress = {}, .progressIntervalMs = 100},
                              finalImage, &thumbnail));

@@ -229,7 +229,9 @@ void Render(const RenderOptions& o, std::ostream& err, bool terminal) {
     summary.engine = &input->engine;
     if (!o.grid) {
       const RenderClock::time_point gridStart = RenderClock::now();
-      tile.grid = MakeTileGridPicture(ui, *input, tile.square, tile.squareLast, run.threads);
+      // Only --keep writes the grid out; the final stage needs just its corner.
+      tile.grid = MakeTileGridPicture(ui, *input, tile.square, tile.squareLast, run.threads, {},
+                                      o.keep ? GridExtent::WholeBoard : GridExtent::FinalStageCorner);
       FailOnMessage(ui);
       times.grid = MillisecondsSince(gridStart);
     }

@@ -70,7 +70,7 @@ RenderInput RequestInput(const PreviewRequest& r, Ui& ui) {
 Picture RequestGrid(const PreviewRequest& r, const RenderInput& input, RecordingUi& ui, int32_t threads,
                     const std::function<bool(double)>& keepGoing) {
   if (r.grid) return *r.grid;
-  Picture grid = MakeTileGridPicture(ui, input, *r.square, r.SquareLast, threads, keepGoing);
+  Picture grid = MakeTileGridPicture(ui, input, *r.square, r.SquareLast, threads, keepGoing, GridExtent::FinalStageCorner);
   if (!ui.Messages().empty()) return Picture();
   return grid;
 }

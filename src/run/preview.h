@@ -66,8 +66,9 @@ struct PreviewResult {
 // type; the engine's traps show theirs on `ui`.
 RenderInput RequestInput(const PreviewRequest& r, Ui& ui);
 
-// The tile grid a request's picture is drawn on: the desktop's when it fits, else built
-// from the squared tile on `threads` threads (0: one per core). `keepGoing` is asked from
+// The tile grid a request's picture is drawn on: the desktop's when it fits, else the
+// corner of it that the final stage reads, built from the squared tile on `threads`
+// threads (0: one per core). `keepGoing` is asked from
 // any of the grid's threads with the fraction done; false stops the building and gives
 // an empty picture, as an error shown on `ui` does.
 Picture RequestGrid(const PreviewRequest& r, const RenderInput& input, RecordingUi& ui, int32_t threads,

@@ -82,14 +82,17 @@ TileGridInput TileGridInputFor(const EngineState& e, const Picture& square, int3
 }
 
 Picture MakeTileGridPicture(Ui& ui, const RenderInput& input, const Picture& squared, int32_t squareLast,
-                            int32_t threads, const std::function<bool(double)>& keepGoing) {
+                            int32_t threads, const std::function<bool(double)>& keepGoing, GridExtent extent) {
   const BoardConstants& b = input.engine.board;
   // The grid samples the squared tile from a surface as large as any tile, as the
   // desktop's third work surface holds it.
   Picture square(std::max(kMostTileSide, squared.Width()), std::max(kMostTileSide, squared.Height()));
   square.SetPicture(squared);
-  Picture grid(b.BoardWidth, b.BoardHeight);
-  grid.FillBox(0, 0, b.BoardRight, b.BoardBottom, input.engine.TileColor.Value);
+  const bool corner = extent == GridExtent::FinalStageCorner;
+  const int32_t cell = input.engine.GridTileSize;
+  Picture grid(corner ? std::max(1, std::min(cell, b.BoardWidth)) : b.BoardWidth,
+               corner ? std::max(1, std::min(cell, b.BoardHeight)) : b.BoardHeight);
+  grid.FillBox(0, 0, grid.Width() - 1, grid.Height() - 1, input.engine.TileColor.Value);
   const TileGridInput in = TileGridInputFor(input.engine, square, squareLast);
   // The grid is made in two passes (the samples, then the board's rows); each counts
   // for half of the progress.

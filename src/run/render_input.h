@@ -65,13 +65,21 @@ RenderInput MakeRenderInput(Ui& ui, const ConsoleModel& console, const BoardCons
 // squared tile on `square` (whose last row and column are `squareLast`).
 TileGridInput TileGridInputFor(const EngineState& engine, const Picture& square, int32_t squareLast);
 
+// How much of the tile grid to make. The final stage reads the grid only at places
+// folded into one cell, [0, T) along each axis for a cell side T (every read wraps
+// modulo T, and none is made for a T below 1), so the T x T corner at the top left of
+// the board (or as much of it as the board holds) gives it the very colours the whole
+// board does, for a fraction of the memory and the time.
+enum class GridExtent { WholeBoard, FinalStageCorner };
+
 // The tile grid of `input` from the squared tile: the board filled with the tile's
 // colour (matching it to the spectrum derives its record but keeps its packed value),
 // the samples taken on `threads` threads (0: one per core). `keepGoing`, when given, is
 // asked between pieces of work from any of the threads, with the fraction done (0 to
 // 1); false stops the building and gives an empty picture.
 Picture MakeTileGridPicture(Ui& ui, const RenderInput& input, const Picture& squared, int32_t squareLast,
-                            int32_t threads, const std::function<bool(double)>& keepGoing = {});
+                            int32_t threads, const std::function<bool(double)>& keepGoing = {},
+                            GridExtent extent = GridExtent::WholeBoard);
 
 // The final stage's input over `grid`, with a frame's shift (none for the still).
 FinalStageInput FinalStageInputFor(const RenderInput& input, const Picture& grid, FrameShift shift = {});

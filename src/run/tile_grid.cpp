@@ -1,5 +1,6 @@
 #include "run/tile_grid.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/sampling.h"
@@ -54,23 +55,24 @@ void MakeTileGrid(Ui& ui, const TileGridInput& in, const std::vector<float>& cel
   // row on, every P (P the period); later cell pixels overwrite earlier ones, cx in the
   // outer loop. A board pixel therefore keeps the sample of the last cx that writes its
   // column and of the last cy that writes its row, which each axis gives on its own.
-  const BoardConstants& board = in.board;
+  const int32_t width = std::min(grid.Width(), in.board.BoardWidth);
+  const int32_t height = std::min(grid.Height(), in.board.BoardHeight);
   const int32_t period = in.period;
   if (period <= 0 || n <= 0) return;
-  std::vector<int32_t> columnCell(static_cast<size_t>(board.BoardWidth), -1);
-  std::vector<int32_t> rowCell(static_cast<size_t>(board.BoardHeight), -1);
+  std::vector<int32_t> columnCell(static_cast<size_t>(width), -1);
+  std::vector<int32_t> rowCell(static_cast<size_t>(height), -1);
   for (int32_t cx = 0; cx < n; ++cx)
-    for (int32_t i = cx; i <= board.BoardRight; i += period) columnCell[static_cast<size_t>(i)] = cx;
+    for (int32_t i = cx; i < width; i += period) columnCell[static_cast<size_t>(i)] = cx;
   for (int32_t cy = 0; cy < n; ++cy) {
     int32_t firstRow = cy - in.half;
     if (firstRow < 0) firstRow += ((-firstRow + period - 1) / period) * period;
-    for (int32_t j = firstRow; j <= board.BoardBottom; j += period) rowCell[static_cast<size_t>(j)] = cy;
+    for (int32_t j = firstRow; j < height; j += period) rowCell[static_cast<size_t>(j)] = cy;
   }
-  forEach(board.BoardHeight, [&](int64_t first, int64_t end) {
+  forEach(height, [&](int64_t first, int64_t end) {
     for (int64_t j = first; j < end; ++j) {
       const int32_t cy = rowCell[static_cast<size_t>(j)];
       if (cy < 0) continue;
-      for (int32_t i = 0; i < board.BoardWidth; ++i) {
+      for (int32_t i = 0; i < width; ++i) {
         const int32_t cx = columnCell[static_cast<size_t>(i)];
         if (cx >= 0) grid.PSet(i, static_cast<int32_t>(j), samples[static_cast<size_t>(cx * n + cy)]);
       }

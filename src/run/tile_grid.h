@@ -33,8 +33,9 @@ Chroma TileGridSample(Ui& ui, const TileGridInput& in, float cellX, float cellY)
 std::vector<float> TileGridCells(const TileGridInput& in);
 
 // The whole grid at once on `grid` (already filled with the background), as the ticks
-// leave it. `forEach(n, work)` calls work(first, end) over ranges covering 0..n-1, each
-// once, on any threads.
+// leave it, over the part of the board that `grid` covers from its top left corner (the
+// whole board, or less). `forEach(n, work)` calls work(first, end) over ranges covering
+// 0..n-1, each once, on any threads.
 using ParallelRanges = std::function<void(int64_t n, const std::function<void(int64_t, int64_t)>& work)>;
 void MakeTileGrid(Ui& ui, const TileGridInput& in, const std::vector<float>& cells, Picture& grid,
                   const ParallelRanges& forEach);

@@ -269,6 +269,15 @@ TEST_P(FastPath, DrawsFromTheConsolesValuesAloneThePicturesTheTicksDraw) {
   Picture finalImage = BlankFinalImage(in), thumbnail = BlankThumbnail(in);
   ASSERT_TRUE(DrawFinalStage(FinalStageInputFor(in, grid), ui, {.threads = c.threads, .progress = {}, .progressIntervalMs = 100},
                              finalImage, &thumbnail));
+  // The grid's corner of one cell side (within the board) draws the same pictures.
+  const Picture corner = MakeTileGridPicture(ui, in, run.s.TileImage, run.s.SquareLast, c.threads, {},
+                                             GridExtent::FinalStageCorner);
+  const int32_t side = in.engine.GridTileSize;
+  EXPECT_EQ(tuple(corner.Width(), corner.Height()), tuple(std::min(side, c.boardW), std::min(side, c.boardH)));
+  Picture fromCorner = BlankFinalImage(in), smallFromCorner = BlankThumbnail(in);
+  ASSERT_TRUE(DrawFinalStage(FinalStageInputFor(in, corner), ui, {.threads = c.threads, .progress = {}, .progressIntervalMs = 100},
+                             fromCorner, &smallFromCorner));
+  EXPECT_TRUE(test::SamePicture(fromCorner, finalImage) && test::SamePicture(smallFromCorner, thumbnail));
   // The ticks, building the same grid again first when asked to.
   run.s.settings.NeedToRedrawGrid = c.redrawGrid;
   CreateFinalClick(run.pipeline, run.s, run.ui);

@@ -2,7 +2,7 @@
 #include <cctype>
 #include <cmath>
 #include <map>
-#include <regex>
+#include <sstream>
 
 #include "cli/render_fixture.h"
 
@@ -51,14 +51,28 @@ TEST_F(AnimationTest, OnATerminalABarCountsTheFramesAndGoesAtTheEnd) {
   const auto [status, err] = Render(loop, true);
   ASSERT_EQ(status, 0) << err;
   EXPECT_EQ(FolderListing("f"), "frame-0000.png\nframe-0001.png\nframe-0002.png\n");
-  // Each state shown (frames made together are shown together) fills k thirds of the bar.
-  const std::regex state("\rmarvane-render: \\[(#*)(\\.*)\\] ([0-3])/3 frames");
-  for (auto m = std::sregex_iterator(err.begin(), err.end(), state); m != std::sregex_iterator(); ++m)
-    EXPECT_TRUE((*m)[1].length() == 8 * std::stoi((*m)[3]) && (*m)[1].length() + (*m)[2].length() == 24) << m->str();
-  // The last state: full, the rate to a tenth of a frame a second, nothing left; then cleared.
-  EXPECT_TRUE(std::regex_search(err, std::regex("\rmarvane-render: \\[#{24}\\] 3/3 frames, [0-9]+\\.[0-9] frames/s, "
-                                                "0 s left\033\\[K\r\033\\[K$")) &&
-              err.find('\n') == std::string::npos) << err;
+  // Each state is written over the last (frames made together show together) and fills k
+  // thirds of the bar; the last is full, with the rate to a tenth of a frame a second and
+  // nothing left; then the line is cleared.
+  std::vector<std::string> states;
+  std::istringstream written(err);
+  for (std::string state; std::getline(written, state, '\r');)
+    if (!state.empty()) states.push_back(state);
+  ASSERT_GE(states.size(), 2u) << err;
+  EXPECT_EQ(states.back(), "\033[K");
+  states.pop_back();
+  const std::string head = "marvane-render: [";
+  for (const std::string& state : states) {
+    const int k = state.size() > head.size() + 26 ? state[head.size() + 26] - '0' : -1;
+    EXPECT_TRUE(k >= 0 && k <= 3 && state.starts_with(head + std::string(8 * k, '#') + std::string(24 - 8 * k, '.') + "] ") &&
+                state.substr(head.size() + 27).starts_with("/3 frames"))
+        << state;
+  }
+  const std::string last = states.back(), full = head + std::string(24, '#') + "] 3/3 frames, ";
+  const size_t point = last.find('.', full.size());
+  EXPECT_TRUE(last.starts_with(full) && point != std::string::npos && point > full.size() &&
+              last.substr(point + 2) == " frames/s, 0 s left\033[K" && std::isdigit(static_cast<unsigned char>(last[point + 1])) &&
+              err.find('\n') == std::string::npos) << last;
   EXPECT_EQ(Render("-q " + loop, true), std::pair(0, std::string()));
 }
 

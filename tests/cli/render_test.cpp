@@ -116,15 +116,15 @@ TEST_F(RenderTest, ARefusalNamesWhatIsWrongAndWritesNothing) {
 // Bad usage when not written as the flag's numbers are, bad input beyond the range however far.
 TEST_F(RenderTest, AbsurdValuesInEveryFlagAndTheSettingsFileAreRefusedClearlyOrRendered) {
   Tile(40, 30);
-  const std::string values[] = {"''", "+", "12x5", "1ex", "-0", "NaN", "inf", "1e308", "-1e308", "1e999",
+  const std::string values[] = {"''", "+", "12x5", "1ex", "1e", "-0", "NaN", "inf", "1e308", "-1e308", "1e999",
                                 std::string(50, '9'), std::string(1000, '9')};
   const std::pair<std::string, std::string> flags[] = {
-      {"--pieces", "222212211111"},         {"--smallest-radius", "222212211111"}, {"--fade-width", "222212211111"},
-      {"--spectrum-shift", "222202222211"}, {"--center-tone", "222202222211"},     {"--seed", "222202222211"},
-      {"--brightness-shift", "222202222211"}, {"--center-brightness", "222202222211"},
-      {"--threads", "222212222211"},        {"--rotate", "222222222222"},          {"--board", "222222222211"},
-      {"--tile-color", "222202211111"},     {"--dpi", "222212211111"},             {"--print-size", "222222222211"},
-      {"--settings", "000000011111"}};  // in the file, as "Cline="
+      {"--pieces", "2222212211111"},         {"--smallest-radius", "2222212211111"}, {"--fade-width", "2222212211111"},
+      {"--spectrum-shift", "2222202222211"}, {"--center-tone", "2222202222211"},     {"--seed", "2222202222211"},
+      {"--brightness-shift", "2222202222211"}, {"--center-brightness", "2222202222211"},
+      {"--threads", "2222212222211"},        {"--rotate", "2222222222222"},          {"--board", "2222222222211"},
+      {"--tile-color", "2222202211111"},     {"--dpi", "2222212211111"},             {"--print-size", "2222222222211"},
+      {"--settings", "0000000011111"}};  // in the file, as "Cline="
   for (const auto& [flag, statuses] : flags)
     for (size_t v = 0; v < std::size(values); ++v) {
       WriteFileBytes("s.ini", "[Numbers]\nCline=" + (v ? values[v] : ""));

@@ -21,7 +21,13 @@ void GuiTest::TheLoopDialogMakesTheRenderersWebPAndCancelWritesNothing() {
       auto* dialog = qobject_cast<LoopDialog*>(QApplication::activeModalWidget());
       QVERIFY(dialog);
       dialog->findChild<QComboBox*>("LoopKind")->setCurrentIndex(kind);
-      dialog->findChild<QSpinBox*>("Frames")->setValue(frames);
+      // The renderer's ranges: 1 to 3600 frames, 1 to 60 a second.
+      auto* count = dialog->findChild<QSpinBox*>("Frames");
+      auto* fps = dialog->findChild<QSpinBox*>("FramesPerSecond");
+      const bool ranges = count->minimum() == 1 && count->maximum() == 3600 && fps->minimum() == 1 && fps->maximum() == 60;
+      if (!ranges) dialog->reject();  // closed, so that the test goes on to fail rather than wait
+      QVERIFY(ranges);
+      count->setValue(frames);
       auto* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
       dialog->findChild<QLineEdit*>("LoopFile")->setText(Q(refused));
       ok->click();

@@ -17,6 +17,7 @@
 #include "run/preview.h"
 #include "run/startup.h"
 #include "run/tile_image.h"
+#include "run/tile_square.h"
 #include "support/picture_checks.h"
 #include "support/temp_folder.h"
 
@@ -161,6 +162,9 @@ TEST(TileChange, TheShortSideIsStretched) {
     for (int a = 0; a < 60; a += 7)
       for (int b = 0; b < 30; b += 4)
         EXPECT_EQ(w > h ? saved.Point(a, 2 * b) : saved.Point(2 * b, a), w > h ? tile.Point(a, b) : tile.Point(b, a));
+    // Squared at once, as the renderer squares it, the tile is the job's square.
+    RecordingUi ui;
+    EXPECT_TRUE(test::SamePicture(SquareTile(ui, tile, TileSquaringOf(w, h)), saved));
   }
 }
 

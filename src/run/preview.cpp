@@ -47,9 +47,6 @@ PreviewRequest MakePreviewRequest(const AppState& s, std::shared_ptr<const Pictu
   r.console.SmallestRadius = WholeNumberText(s.engine.EngineSmallestRadius);
   r.console.FadeWidth = ExactText(s.engine.EngineFadeWidth);
   r.SquareLast = s.SquareLast;
-  r.SquareSide = s.SquareSide;
-  r.TileWidth = s.TileWidth;
-  r.TileHeight = s.TileHeight;
   if (!square || !(*square == s.TileImage)) square = std::make_shared<const Picture>(s.TileImage);
   r.square = square;
   // The desktop's grid fits while it is not marked for redrawing and the list still

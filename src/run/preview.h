@@ -36,9 +36,6 @@ struct PreviewRequest {
   ConsoleModel console;   // the number boxes hold the accepted numbers; no file names
   EngineState engine;
   int32_t SquareLast = 0;
-  int32_t SquareSide = 0;
-  int32_t TileWidth = 0;
-  int32_t TileHeight = 0;
   std::shared_ptr<const Picture> square;  // the squared tile, as the console shows it
   std::shared_ptr<const Picture> grid;    // the desktop's grid when it fits; else null
 

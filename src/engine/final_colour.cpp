@@ -75,7 +75,20 @@ FinalPixelKernel::~FinalPixelKernel() = default;
 FinalPixelKernel::FinalPixelKernel(Ui& ui, const Picture& grid, const EngineState& state,
                                    const SpectrumTables& spectrum, int32_t specStart, FrameShift shift)
     : ui_(ui),
-      grid_(grid),
+      grid_(&grid),
+      state_(state),
+      spectrum_(spectrum),
+      specStart_(specStart),
+      centerX_(state.board.CenterX),
+      centerY_(state.board.CenterY),
+      passThrough_(state.SpectrumShift == 0 && state.BrightnessShift == 0 && specStart == 0),
+      shift_(shift),
+      offset_(state.GridTileSize * 0.5) {}
+
+FinalPixelKernel::FinalPixelKernel(Ui& ui, const PixelSource& grid, const EngineState& state,
+                                   const SpectrumTables& spectrum, int32_t specStart, FrameShift shift)
+    : ui_(ui),
+      source_(&grid),
       state_(state),
       spectrum_(spectrum),
       specStart_(specStart),
@@ -140,11 +153,10 @@ MARVANE_INLINE double FinalPixelKernel::PlaceAcross(const Ring& ring, float dx, 
   return p + offset_;
 }
 
-MARVANE_INLINE void FinalPixelKernel::SampleAll(const Ring& ring, int count, const float* dx, const float* dy,
-                                                Chroma* samples) {
+template <class Surface>
+MARVANE_INLINE void FinalPixelKernel::SampleFrom(const Surface& grid, const Ring& ring, int count, const double* x,
+                                                 Chroma* samples) {
   const int32_t t = state_.GridTileSize;
-  double x[kLanes];
-  for (int k = 0; k < count; ++k) x[k] = PlaceAcross(ring, dx[k], dy[k]);
   for (int k = 0; k < count; ++k) {
     if (ring.footprint < 2.5f) {
       // Less than two and a half tile pixels: one bilinear read, which is what
@@ -152,13 +164,23 @@ MARVANE_INLINE void FinalPixelKernel::SampleAll(const Ring& ring, int count, con
       // one the read is simply made again through AreaColorMod, whose traps report it as
       // they always do.
       try {
-        samples[k] = SpotUntrapped(grid_, WrapCoord(x[k], t), WrapCoord(ring.across + offset_, t), t, t);
+        samples[k] = SpotUntrapped(grid, WrapCoord(x[k], t), WrapCoord(ring.across + offset_, t), t, t);
         continue;
       } catch (const RunTimeError&) {
       }
     }
-    samples[k] = AreaColorMod(ui_, grid_, state_.board, x[k], ring.across + offset_, ring.footprint, ring.footprint, t, t);
+    samples[k] = AreaColorMod(ui_, grid, state_.board, x[k], ring.across + offset_, ring.footprint, ring.footprint, t, t);
   }
+}
+
+MARVANE_INLINE void FinalPixelKernel::SampleAll(const Ring& ring, int count, const float* dx, const float* dy,
+                                                Chroma* samples) {
+  double x[kLanes];
+  for (int k = 0; k < count; ++k) x[k] = PlaceAcross(ring, dx[k], dy[k]);
+  if (source_ != nullptr)
+    SampleFrom(*source_, ring, count, x, samples);
+  else
+    SampleFrom(*grid_, ring, count, x, samples);
 }
 
 MARVANE_INLINE SpectrumPlace FinalPixelKernel::PlaceOfSample(const Chroma& baseColor) {

@@ -19,6 +19,7 @@
 namespace marvane {
 
 class Picture;
+class PixelSource;
 class Ui;
 struct EngineState;
 struct SpectrumTables;
@@ -67,6 +68,9 @@ class FinalPixelKernel {
   // whose cells have the side state.GridTileSize.
   FinalPixelKernel(Ui& ui, const Picture& grid, const EngineState& state,
                    const SpectrumTables& spectrum, int32_t specStart, FrameShift shift = {});
+  // The same over a grid worked out as it is read (a poster's, too large to hold).
+  FinalPixelKernel(Ui& ui, const PixelSource& grid, const EngineState& state,
+                   const SpectrumTables& spectrum, int32_t specStart, FrameShift shift = {});
   ~FinalPixelKernel();
   FinalPixelKernel(const FinalPixelKernel&) = delete;
   FinalPixelKernel& operator=(const FinalPixelKernel&) = delete;
@@ -111,8 +115,12 @@ class FinalPixelKernel {
   SpectrumPlace PlaceOfSample(const Chroma& baseColor);
   Chroma SpectrumColourAt(int32_t k, const SpectrumPlace& place);
 
+  template <class Surface>
+  void SampleFrom(const Surface& grid, const Ring& ring, int count, const double* x, Chroma* samples);
+
   Ui& ui_;
-  const Picture& grid_;
+  const Picture* grid_ = nullptr;       // the grid as a picture,
+  const PixelSource* source_ = nullptr; // or as worked out when read
   const EngineState& state_;
   const SpectrumTables& spectrum_;
   int32_t specStart_;

@@ -14,10 +14,23 @@ namespace marvane {
 
 using sampling_detail::Accumulate;
 
-Chroma Spot(Ui& ui, const Picture& surface, double x, double y, int32_t width, int32_t height) {
+namespace {
+
+template <class Surface>
+Chroma TrappedSpot(Ui& ui, const Surface& surface, double x, double y, int32_t width, int32_t height) {
   Chroma result;
   WithErrorTrap(ui, "Spot", [&] { result = SpotUntrapped(surface, x, y, width, height); });
   return result;
+}
+
+}  // namespace
+
+Chroma Spot(Ui& ui, const Picture& surface, double x, double y, int32_t width, int32_t height) {
+  return TrappedSpot(ui, surface, x, y, width, height);
+}
+
+Chroma Spot(Ui& ui, const PixelSource& surface, double x, double y, int32_t width, int32_t height) {
+  return TrappedSpot(ui, surface, x, y, width, height);
 }
 
 namespace {
@@ -33,7 +46,8 @@ inline float EdgeWeight(float p, double centre, float lo, float hi, float spacin
 // Spot as the area's samples call it, built into them: an error is thrown before
 // anything is kept, so on one the read is made again through Spot, whose trap reports
 // it as it always does.
-MARVANE_INLINE Chroma SpotHere(Ui& ui, const Picture& surface, double x, double y, int32_t width, int32_t height) {
+template <class Surface>
+MARVANE_INLINE Chroma SpotHere(Ui& ui, const Surface& surface, double x, double y, int32_t width, int32_t height) {
   try {
     return SpotUntrapped(surface, x, y, width, height);
   } catch (const RunTimeError&) {
@@ -41,7 +55,8 @@ MARVANE_INLINE Chroma SpotHere(Ui& ui, const Picture& surface, double x, double 
   }
 }
 
-MARVANE_INLINE Chroma AreaBody(Ui& ui, const Picture& surface, const BoardConstants& board, double x, double y,
+template <class Surface>
+MARVANE_INLINE Chroma AreaBody(Ui& ui, const Surface& surface, const BoardConstants& board, double x, double y,
                 double sizeX, double sizeY, int32_t width, int32_t height) {
   if (sizeX < 2.5 && sizeY < 2.5)
     return SpotHere(ui, surface, WrapCoord(x, width), WrapCoord(y, height), width, height);
@@ -113,6 +128,16 @@ MARVANE_INLINE Chroma AreaBody(Ui& ui, const Picture& surface, const BoardConsta
 }  // namespace
 
 MARVANE_PER_PIXEL Chroma AreaColorMod(Ui& ui, const Picture& surface, const BoardConstants& board, double x, double y,
+                    double sizeX, double sizeY, int32_t width, int32_t height) {
+  Chroma result;
+  WithErrorTrap(ui, "AreaColorMod",
+                [&] { result = AreaBody(ui, surface, board, x, y, sizeX, sizeY, width, height); });
+  return result;
+}
+
+// The same for a pattern worked out as it is read: each read costs far more than the
+// arithmetic around it, so one build serves every processor.
+Chroma AreaColorMod(Ui& ui, const PixelSource& surface, const BoardConstants& board, double x, double y,
                     double sizeX, double sizeY, int32_t width, int32_t height) {
   Chroma result;
   WithErrorTrap(ui, "AreaColorMod",

@@ -17,6 +17,15 @@ class Picture;
 class Ui;
 struct BoardConstants;
 
+// A surface whose pixels are worked out when they are read, for a pattern too large to
+// hold as a picture. Point answers as Picture::Point does: the packed colour, or -1
+// outside. It may be called from several threads at once.
+class PixelSource {
+ public:
+  virtual ~PixelSource() = default;
+  virtual int32_t Point(int32_t x, int32_t y) const = 0;
+};
+
 // x folded into [0, m), keeping its fraction; 0 and every whole multiple of m give 0.
 // x is taken as a float first. m must be at least 1: a smaller period is "Invalid
 // procedure call or argument" (folding could never end). So is an x at or below -2^24,
@@ -36,9 +45,11 @@ inline double Round3(double v) {
 // pixels with a positive weight are read, so a point within 0.0005 of a whole number
 // reads one column or row. Errors are shown under the title "Spot" and give black.
 Chroma Spot(Ui& ui, const Picture& surface, double x, double y, int32_t width, int32_t height);
+Chroma Spot(Ui& ui, const PixelSource& surface, double x, double y, int32_t width, int32_t height);
 // Spot without its trap: an error is thrown to the caller. The final picture's pixels
-// call it directly.
-inline Chroma SpotUntrapped(const Picture& surface, double x, double y, int32_t width, int32_t height);
+// call it directly. `Surface` is a Picture or a PixelSource.
+template <class Surface>
+inline Chroma SpotUntrapped(const Surface& surface, double x, double y, int32_t width, int32_t height);
 
 // The colour of the area sizeX x sizeY centred on (x, y): one Spot at the centre when
 // both sizes are under 2.5, otherwise a weighted grid of Spots spaced Int(sqrt(m)) + 1
@@ -46,6 +57,8 @@ inline Chroma SpotUntrapped(const Picture& surface, double x, double y, int32_t 
 // area, capped at the spacing. Samples that wrap outside the board's extent are
 // skipped; an area with none is black. Errors are shown under "AreaColorMod".
 Chroma AreaColorMod(Ui& ui, const Picture& surface, const BoardConstants& board, double x, double y,
+                    double sizeX, double sizeY, int32_t width, int32_t height);
+Chroma AreaColorMod(Ui& ui, const PixelSource& surface, const BoardConstants& board, double x, double y,
                     double sizeX, double sizeY, int32_t width, int32_t height);
 
 // These run for every pixel of the final picture, so every caller can inline them.
@@ -90,7 +103,8 @@ MARVANE_INLINE float WrapCoord(double xIn, int32_t m) {
   return ToSingle(fraction + sampling_detail::WrapWhole(wholeLong, m));
 }
 
-MARVANE_INLINE Chroma SpotUntrapped(const Picture& surface, double x, double y, int32_t width, int32_t height) {
+template <class Surface>
+MARVANE_INLINE Chroma SpotUntrapped(const Surface& surface, double x, double y, int32_t width, int32_t height) {
   using sampling_detail::Accumulate;
   using sampling_detail::WrapWhole;
   if (width <= 0 || height <= 0) RaiseInvalidCall();

@@ -1,6 +1,7 @@
 #include "run/final_stage_parallel.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <atomic>
 #include <memory>
 #include <vector>
@@ -67,15 +68,16 @@ ScanLines MarkScan(const BoardConstants& b, int32_t divisor, const std::array<bo
 // The visited pixels of the rows cy + ay and cy - ay (one row when ay is 0), coloured
 // into `target`: each (dx, dy) works out its ring once for the four pixels (+-dx, +-dy),
 // which lie at exactly the same distance.
+// Only rows in [firstRow, endRow) are coloured, into `target` from firstRow's start.
 void ColourRowPair(FinalPixelKernel& kernel, const BoardConstants& b, const ScanLines& lines, int32_t ay,
-                   int32_t* target) {
+                   int32_t firstRow, int32_t endRow, int32_t* target) {
   const int32_t cx = b.CenterX, cy = b.CenterY;
   const int32_t reachX = std::max(cx, b.BoardRight - cx);
   const int32_t across[2] = {cy + ay, cy - ay};
   int32_t rows[2];
   int rowCount = 0;
   for (int i = 0; i < (ay == 0 ? 1 : 2); ++i)
-    if (across[i] >= 0 && across[i] <= b.BoardBottom && lines.RowVisited(across[i])) rows[rowCount++] = across[i];
+    if (across[i] >= firstRow && across[i] < endRow && lines.RowVisited(across[i])) rows[rowCount++] = across[i];
   if (rowCount == 0) return;
   const size_t width = static_cast<size_t>(b.BoardWidth);
   for (int32_t ax = 0; ax <= reachX; ++ax) {
@@ -91,7 +93,7 @@ void ColourRowPair(FinalPixelKernel& kernel, const BoardConstants& b, const Scan
         if (!lines.Visited(x, y)) continue;
         dx[count] = kernel.Dx(x);
         dy[count] = kernel.Dy(y);
-        at[count++] = static_cast<size_t>(y) * width + static_cast<size_t>(x);
+        at[count++] = static_cast<size_t>(y - firstRow) * width + static_cast<size_t>(x);
       }
     }
     if (count == 0) continue;
@@ -103,13 +105,17 @@ void ColourRowPair(FinalPixelKernel& kernel, const BoardConstants& b, const Scan
   }
 }
 
-// Step 2: every visited pixel's colour, each by one thread, in bands of row distances
-// from the centre; each thread has a kernel of its own. False when `progress` stopped it.
+// Step 2: every visited pixel's colour in rows [firstRow, endRow), each by one thread,
+// in bands of row distances from the centre; each thread has a kernel of its own. False
+// when `progress` stopped it.
 bool ComputeColours(const FinalStageInput& input, Ui& ui, const ParallelFinalOptions& options,
-                    const ScanLines& lines, int32_t* target) {
+                    const ScanLines& lines, int32_t firstRow, int32_t endRow, int32_t* target) {
   const BoardConstants& b = input.engine->board;
-  const int32_t reachY = std::max(b.CenterY, b.BoardBottom - b.CenterY);
-  const int32_t bands = reachY / kRowsPerBand + 1;
+  // The row distances the rows reach: from the nearest to the farthest.
+  const int32_t cy = b.CenterY;
+  const int32_t nearY = firstRow <= cy && cy < endRow ? 0 : std::min(std::abs(firstRow - cy), std::abs(endRow - 1 - cy));
+  const int32_t farY = std::max(std::abs(firstRow - cy), std::abs(endRow - 1 - cy));
+  const int32_t bands = (farY - nearY) / kRowsPerBand + 1;
   std::atomic<int32_t> bandsDone{0};
   RunOptions run;
   run.threads = options.threads;
@@ -119,11 +125,14 @@ bool ComputeColours(const FinalStageInput& input, Ui& ui, const ParallelFinalOpt
     run.watchIntervalMs = options.progressIntervalMs;
   }
   const bool finished = RunInPieces(bands, run, [&]() -> PieceWork {
-    auto kernel = std::make_shared<FinalPixelKernel>(ui, *input.grid, *input.engine, *input.spectrum,
-                                                     input.specStart, input.shift);
+    auto kernel = input.gridSource != nullptr
+                      ? std::make_shared<FinalPixelKernel>(ui, *input.gridSource, *input.engine, *input.spectrum,
+                                                           input.specStart, input.shift)
+                      : std::make_shared<FinalPixelKernel>(ui, *input.grid, *input.engine, *input.spectrum,
+                                                           input.specStart, input.shift);
     return [&, kernel](int64_t band, int64_t) {
-      const int32_t a0 = static_cast<int32_t>(band) * kRowsPerBand, a1 = std::min(reachY + 1, a0 + kRowsPerBand);
-      for (int32_t ay = a0; ay < a1; ++ay) ColourRowPair(*kernel, b, lines, ay, target);
+      const int32_t a0 = nearY + static_cast<int32_t>(band) * kRowsPerBand, a1 = std::min(farY + 1, a0 + kRowsPerBand);
+      for (int32_t ay = a0; ay < a1; ++ay) ColourRowPair(*kernel, b, lines, ay, firstRow, endRow, target);
       bandsDone.fetch_add(1, std::memory_order_relaxed);
     };
   });
@@ -191,12 +200,23 @@ bool DrawFinalStage(const FinalStageInput& input, Ui& ui, const ParallelFinalOpt
   if (!direct) colours.assign(static_cast<size_t>(b.BoardWidth) * static_cast<size_t>(b.BoardHeight), kNotDrawn);
   const std::array<bool, 4>& t = input.ticked;
   if ((t[0] || t[1] || t[2] || t[3]) &&
-      !ComputeColours(input, ui, options, lines, direct ? finalImage.Pixels().data() : colours.data()))
+      !ComputeColours(input, ui, options, lines, 0, b.BoardHeight,
+                      direct ? finalImage.Pixels().data() : colours.data()))
     return false;
   if (direct) return true;
   if (full) CopyColours(colours, options.threads, finalImage);
   if (thumbnail != nullptr) ReplayThumbnail(colours, b, input.divisor, input.ticked, options.threads, *thumbnail);
   return true;
+}
+
+bool DrawFinalRows(const FinalStageInput& input, Ui& ui, const ParallelFinalOptions& options, int32_t firstRow,
+                   int32_t endRow, int32_t* rows) {
+  const BoardConstants& b = input.engine->board;
+  const ScanLines lines = MarkScan(b, 1, input.ticked);
+  firstRow = std::max(firstRow, 0), endRow = std::min(endRow, b.BoardHeight);
+  const std::array<bool, 4>& t = input.ticked;
+  if (!lines.any || firstRow >= endRow || !(t[0] || t[1] || t[2] || t[3])) return true;
+  return ComputeColours(input, ui, options, lines, firstRow, endRow, rows);
 }
 
 }  // namespace marvane

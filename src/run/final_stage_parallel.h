@@ -18,6 +18,7 @@
 
 #include "engine/final_colour.h"
 #include "engine/engine_state.h"
+#include "engine/sampling.h"
 #include "platform/picture.h"
 #include "run/thread_runner.h"
 
@@ -37,7 +38,8 @@ struct ParallelFinalOptions {
 // What the final-image stage reads (see run/render_input.h), apart so that frames of a
 // loop can each be drawn with their own colours and shift over one grid.
 struct FinalStageInput {
-  const Picture* grid = nullptr;     // the tile grid
+  const Picture* grid = nullptr;     // the tile grid,
+  const PixelSource* gridSource = nullptr;  // or, when given, the grid worked out as it is read
   const EngineState* engine = nullptr;
   const SpectrumTables* spectrum = nullptr;
   int32_t specStart = 0;             // the "Color tone at center" slider
@@ -56,5 +58,14 @@ struct FinalStageInput {
 // leaves part drawn.
 bool DrawFinalStage(const FinalStageInput& input, Ui& ui, const ParallelFinalOptions& options,
                     Picture& finalImage, Picture* thumbnail);
+
+// The full-size picture's rows [firstRow, endRow) alone, into `rows` (the board's
+// width a row, firstRow's row first), which must hold the centre colour: what a poster
+// is drawn with a band at a time. Every pixel gets the colour the full picture gives it,
+// since a pixel's colour depends on nothing but its place. The stride is taken as 1 (a
+// band is never of the small picture). Returns false when `progress` asked to stop;
+// errors as DrawFinalStage's without a thumbnail.
+bool DrawFinalRows(const FinalStageInput& input, Ui& ui, const ParallelFinalOptions& options, int32_t firstRow,
+                   int32_t endRow, int32_t* rows);
 
 }  // namespace marvane

@@ -81,19 +81,38 @@ TileGridInput TileGridInputFor(const EngineState& e, const Picture& square, int3
   return in;
 }
 
+Picture GridSquareSurface(const Picture& squared) {
+  Picture square(std::max(kMostTileSide, squared.Width()), std::max(kMostTileSide, squared.Height()));
+  square.SetPicture(squared);
+  return square;
+}
+
 Picture MakeTileGridPicture(Ui& ui, const RenderInput& input, const Picture& squared, int32_t squareLast,
                             int32_t threads, const std::function<bool(double)>& keepGoing, GridExtent extent) {
   const BoardConstants& b = input.engine.board;
-  // The grid samples the squared tile from a surface as large as any tile, as the
-  // desktop's third work surface holds it.
-  Picture square(std::max(kMostTileSide, squared.Width()), std::max(kMostTileSide, squared.Height()));
-  square.SetPicture(squared);
-  const bool corner = extent == GridExtent::FinalStageCorner;
-  const int32_t cell = input.engine.GridTileSize;
-  Picture grid(corner ? std::max(1, std::min(cell, b.BoardWidth)) : b.BoardWidth,
-               corner ? std::max(1, std::min(cell, b.BoardHeight)) : b.BoardHeight);
-  grid.FillBox(0, 0, grid.Width() - 1, grid.Height() - 1, input.engine.TileColor.Value);
+  const Picture square = GridSquareSurface(squared);
   const TileGridInput in = TileGridInputFor(input.engine, square, squareLast);
+  const int32_t background = input.engine.TileColor.Value;
+  if (extent == GridExtent::FinalStageCorner) {
+    // Each pixel of the corner is worked out once where it lies, as the reader gives it.
+    const int32_t cell = input.engine.GridTileSize;
+    Picture grid(std::max(1, std::min(cell, b.BoardWidth)), std::max(1, std::min(cell, b.BoardHeight)), background);
+    const TileGridReader reader(ui, in, grid.Width(), grid.Height(), background);
+    std::atomic<int64_t> done{0};
+    try {
+      ForEachRange(threads, grid.Height(), [&](int64_t first, int64_t end) {
+        if (keepGoing && !keepGoing(static_cast<double>(done) / grid.Height())) throw Stopped{};
+        for (int64_t y = first; y < end; ++y)
+          for (int32_t x = 0; x < grid.Width(); ++x)
+            grid.PSet(x, static_cast<int32_t>(y), reader.Compute(x, static_cast<int32_t>(y)));
+        done += end - first;
+      });
+    } catch (const Stopped&) {
+      return Picture();
+    }
+    return grid;
+  }
+  Picture grid(b.BoardWidth, b.BoardHeight, background);
   // The grid is made in two passes (the samples, then the board's rows); each counts
   // for half of the progress.
   int passes = 0;

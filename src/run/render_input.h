@@ -65,6 +65,10 @@ RenderInput MakeRenderInput(Ui& ui, const ConsoleModel& console, const BoardCons
 // squared tile on `square` (whose last row and column are `squareLast`).
 TileGridInput TileGridInputFor(const EngineState& engine, const Picture& square, int32_t squareLast);
 
+// The squared tile as the grid samples it: on a surface as large as any tile, as the
+// desktop's third work surface holds it.
+Picture GridSquareSurface(const Picture& squared);
+
 // How much of the tile grid to make. The final stage reads the grid only at places
 // folded into one cell, [0, T) along each axis for a cell side T (every read wraps
 // modulo T, and none is made for a T below 1), so the T x T corner at the top left of

@@ -9,6 +9,7 @@
 
 #include "colour/chroma.h"
 #include "engine/geometry.h"
+#include "engine/sampling.h"
 #include "platform/picture.h"
 
 namespace marvane {
@@ -39,5 +40,29 @@ std::vector<float> TileGridCells(const TileGridInput& in);
 using ParallelRanges = std::function<void(int64_t n, const std::function<void(int64_t, int64_t)>& work)>;
 void MakeTileGrid(Ui& ui, const TileGridInput& in, const std::vector<float>& cells, Picture& grid,
                   const ParallelRanges& forEach);
+
+// The grid of MakeTileGrid on a `width` x `height` picture, worked out where it is read
+// instead of held: a poster's grid cell can be larger than the memory a picture of it
+// would need. Which cell pixel a grid pixel shows is decided along each axis on its own
+// (the last cell column that writes its column, the last cell row that writes its row),
+// so a pixel's colour is one sample of the squared tile, the same sample MakeTileGrid
+// writes there; where no cell pixel writes, the background. Each thread keeps the
+// samples it met last, since neighbouring reads share pixels.
+class TileGridReader final : public PixelSource {
+ public:
+  TileGridReader(Ui& ui, const TileGridInput& in, int32_t width, int32_t height, int32_t background);
+  int32_t Point(int32_t x, int32_t y) const override;
+  // The colour at (x, y) worked out afresh, without the threads' memory.
+  int32_t Compute(int32_t x, int32_t y) const;
+
+ private:
+  int32_t CellOf(int64_t place) const;
+
+  Ui& ui_;
+  TileGridInput in_;
+  std::vector<float> cells_;
+  int32_t width_, height_, background_;
+  uint64_t serial_;  // tells this reader's memory from another's on a thread
+};
 
 }  // namespace marvane

@@ -14,6 +14,7 @@
 #include "run/create_final.h"
 #include "run/final_stage_parallel.h"
 #include "run/headless_host.h"
+#include "run/poster.h"
 #include "run/preview.h"
 #include "run/startup.h"
 #include "run/tile_image.h"
@@ -282,6 +283,31 @@ TEST_P(FastPath, DrawsFromTheConsolesValuesAloneThePicturesTheTicksDraw) {
   ASSERT_TRUE(DrawFinalStage(FinalStageInputFor(in, corner), ui, {.threads = c.threads, .progress = {}, .progressIntervalMs = 100},
                              fromCorner, &smallFromCorner));
   EXPECT_TRUE(test::SamePicture(fromCorner, finalImage) && test::SamePicture(smallFromCorner, thumbnail));
+  // A poster's bands, over the grid worked out where it is read, give the full picture's
+  // rows: all of them or a band in the middle, from the top or from the bottom, in bands
+  // of a few rows.
+  if (!c.small) {
+    const Picture square = GridSquareSurface(run.s.TileImage);
+    const TileGridReader reader(ui, TileGridInputFor(in.engine, square, run.s.SquareLast), corner.Width(),
+                                corner.Height(), in.engine.TileColor.Value);
+    EXPECT_EQ(reader.Point(corner.Width(), 0), -1);
+    for (int32_t y = 0; y < corner.Height(); ++y)
+      for (int32_t x = 0; x < corner.Width(); ++x) ASSERT_EQ(reader.Point(x, y), corner.Point(x, y)) << x << "," << y;
+    FinalStageInput stage = FinalStageInputFor(in, corner);
+    stage.gridSource = c.threads % 2 == 0 ? &reader : nullptr;
+    const int32_t first = c.redrawGrid ? c.boardH / 3 : 0, end = c.redrawGrid ? c.boardH - 5 : c.boardH;
+    Picture bands(c.boardW, end - first, -2);
+    int32_t next = c.quadrants % 2 ? end : first;
+    DrawPoster(stage, ui, {.firstRow = first, .endRow = end, .bottomUp = c.quadrants % 2 == 1, .threads = c.threads,
+                           .bandRows = 7, .progress = {}},
+               [&](const int32_t* rows, int32_t top, int32_t count) {
+                 EXPECT_EQ(top, c.quadrants % 2 ? next - count : next);
+                 next = c.quadrants % 2 ? top : top + count;
+                 std::copy_n(rows, static_cast<size_t>(count) * c.boardW, &bands.Pixels()[(top - first) * c.boardW]);
+               });
+    EXPECT_EQ(next, c.quadrants % 2 ? first : end);
+    EXPECT_TRUE(std::equal(bands.Pixels().begin(), bands.Pixels().end(), finalImage.Pixels().begin() + first * c.boardW));
+  }
   // The ticks, building the same grid again first when asked to.
   run.s.settings.NeedToRedrawGrid = c.redrawGrid;
   CreateFinalClick(run.pipeline, run.s, run.ui);

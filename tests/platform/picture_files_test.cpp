@@ -348,6 +348,13 @@ TEST(RowWriting, ATiffThatCouldPass4GbIsABigTiff) {
   }
 }
 
+// libpng's own limit of a million pixels a side is lifted: PNG's is 2^31 - 1.
+TEST(RowWriting, APngTakesSidesPastAMillion) {
+  const TempFolder dir;
+  WriteInBands(Picture(1 << 20 | 1, 1, 0x123456), "png", 1, dir / "wide.png");
+  EXPECT_EQ(ReadFileBytes(dir / "wide.png").substr(12, 12), std::string("IHDR\0\x10\0\x01\0\0\0\x01", 12));
+}
+
 // Rows that do not fit, or that never came, and pictures a format cannot hold: refused with the reason, nothing
 // left at the name.
 TEST(RowWriting, AWrongCountOfRowsOrAnImpossiblePictureIsRefusedAndLeavesNothing) {
@@ -394,6 +401,7 @@ TEST(RowWriting, ATiffIntoAStreamIsTheFilesBytesOrTheReasonItFailed) {
   std::string piped;
   std::thread reader([&] { piped = ReadFileBytes(dir / "pipe"); });
   EXPECT_EQ(SaveError(picture, dir / "pipe", RLIM_INFINITY, "tiff"), "saved");
+  ::close(::open((dir / "pipe").c_str(), O_WRONLY | O_NONBLOCK));  // a reader the save never met ends
   reader.join();
   EXPECT_EQ(piped, ReadFileBytes(dir / "file.tif"));
   EXPECT_EQ(SaveError(picture, "/dev/null", RLIM_INFINITY, "tiff"), "saved");

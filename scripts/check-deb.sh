@@ -14,7 +14,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ "$deb" == */marvane_"${version}"_"$(field Architecture)".deb ]] || fail "the file name is not marvane_VERSION_ARCH.deb"
 depends="$(field Depends)"
 # dpkg-shlibdeps found the linked libraries; the plugins are named by hand.
-for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libpng16-16 libwebp7 qt6-qpa-plugins; do
+for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libpng16-16 libtiff6 libwebp7 qt6-qpa-plugins; do
   [[ ", $depends," == *", $lib "* || ", $depends," == *", $lib,"* ]] || fail "Depends lacks $lib: $depends"
 done
 [[ "$(field Description | wc -l)" -ge 4 ]] || fail "the description has no long part"

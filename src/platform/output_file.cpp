@@ -275,13 +275,15 @@ void OutputFile::Fail(const std::string& reason) {
   throw RunTimeError(message_(reason));
 }
 
+void OutputFile::FailWriting(const std::string& why) {
+  Fail(kind_ == OutputKind::Stream
+           ? "writing it failed (" + why + ")."
+           : "writing it failed (" + why + "); a file of that name that was there before is unchanged.");
+}
+
 void OutputFile::Finish() {
   if (finished_) return;
-  const auto failed = [this](const std::string& why) {
-    Fail(kind_ == OutputKind::Stream
-             ? "writing it failed (" + why + ")."
-             : "writing it failed (" + why + "); a file of that name that was there before is unchanged.");
-  };
+  const auto failed = [this](const std::string& why) { FailWriting(why); };
   if (!writeError_.empty() || !Flush()) failed(writeError_);
   if (kind_ == OutputKind::File) {
     // On the disk before it takes the name: after a crash the name holds the old file

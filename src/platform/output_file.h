@@ -65,6 +65,9 @@ class OutputFile {
   void Commit();
   // Raises the message for `reason`, after giving up what was written.
   [[noreturn]] void Fail(const std::string& reason);
+  // Fail() for bytes the system would not take, `why` in its words ("No space left on
+  // device"): for a writer that writes the private file itself, in the words Finish() uses.
+  [[noreturn]] void FailWriting(const std::string& why);
   // Why the last Write failed, in the system's words.
   const std::string& WriteError() const { return writeError_; }
 

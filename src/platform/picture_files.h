@@ -37,7 +37,7 @@ inline constexpr int32_t kScreenPixelsPerMetre = 3780;
 // incomplete.
 Picture LoadPictureFile(const std::string& path, int32_t backColor, int64_t mostPixels = kMostPicturePixels);
 
-// The format a name asks for: "png" when it ends in ".png", "tiff" (LZW compressed)
+// The format a name asks for: "png" when it ends in ".png", "tiff" (deflate compressed)
 // when it ends in ".tif" or ".tiff", and "bmp" (24 bits a pixel) for every other name;
 // the ending's letter case does not matter.
 std::string_view PictureFormatForName(const std::string& path);

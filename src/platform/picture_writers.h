@@ -1,25 +1,44 @@
 #pragma once
-// One writer for each format a picture is saved in. Each hands the file's bytes to a
-// sink as it makes them and says whether every byte was taken; the sink (an
-// OutputFile) decides where they go. Each records the resolution `pixelsPerMetre`, both
-// across and down.
-#include <cstddef>
+// The row writers of each format, behind OpenRowWriter, and what they share: the count of
+// rows that have come, and the failures that give the file up.
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <string>
 
-#include "platform/picture.h"
+#include "platform/output_file.h"
+#include "platform/row_writers.h"
 
 namespace marvane {
 
-using ByteSink = std::function<bool(const void*, size_t)>;
+class CountedRowWriter : public RowWriter {
+ protected:
+  CountedRowWriter(OutputFile& out, int32_t width, int32_t height) : out_(out), width_(width), height_(height) {}
+
+  // Counts in a band of `count` rows, refusing one that runs past the picture's last row,
+  // or any band after a failure gave the file up.
+  void TakeRows(int32_t count);
+  // Refuses to complete a picture whose rows have not all come.
+  void CheckAllRows();
+  // Give the file up and raise, as OutputFile's Fail and FailWriting do; every call after
+  // is refused.
+  [[noreturn]] void Fail(const std::string& reason);
+  [[noreturn]] void FailWriting(const std::string& why);
+  // A write that OutputFile refused: its reason is the system's.
+  [[noreturn]] void FailOutput() { FailWriting(out_.WriteError()); }
+
+  OutputFile& out_;
+  const int32_t width_, height_;
+  int32_t rowsDone_ = 0;
+
+ private:
+  bool failed_ = false;
+};
 
 // BMP keeps its sizes in 32 bits: false for a picture of more than 4 GB.
-bool FitsInBmp(const Picture& picture);
-bool WriteBmp(const Picture& picture, const ByteSink& put, int32_t pixelsPerMetre);
-bool WritePng(const Picture& picture, const ByteSink& put, int32_t pixelsPerMetre);
-// `error` says why when the encoder itself failed. Qt's writer keeps whole dots an inch
-// (or whole dots a centimetre, when the pixels a metre are a multiple of 100).
-bool WriteTiff(const Picture& picture, const ByteSink& put, int32_t pixelsPerMetre, std::string& error);
+bool FitsInBmp(int32_t width, int32_t height);
+
+std::unique_ptr<RowWriter> OpenBmpWriter(OutputFile& out, int32_t width, int32_t height, int32_t pixelsPerMetre);
+std::unique_ptr<RowWriter> OpenPngWriter(OutputFile& out, int32_t width, int32_t height, int32_t pixelsPerMetre);
+std::unique_ptr<RowWriter> OpenTiffWriter(OutputFile& out, int32_t width, int32_t height, int32_t pixelsPerMetre);
 
 }  // namespace marvane

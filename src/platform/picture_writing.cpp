@@ -7,7 +7,7 @@
 
 #include "platform/output_file.h"
 #include "platform/picture_files.h"
-#include "platform/picture_writers.h"
+#include "platform/row_writers.h"
 
 namespace marvane {
 
@@ -22,26 +22,18 @@ const char* SaveFormatFor(const QFileInfo& target) {
   return "bmp";
 }
 
-// Writes the picture in its format straight into `out`, as the writer makes the bytes,
-// and finishes it.
+// Writes the picture in its format straight into `out`, a band at a time as the row
+// writer makes the bytes, and finishes it.
 void WritePicture(const Picture& picture, std::string_view format, int32_t pixelsPerMetre, OutputFile& out) {
   if (picture.Empty()) out.Fail("there is no picture to save.");
-  if (format == "bmp" && !FitsInBmp(picture)) out.Fail("it would be larger than the 4 GB a BMP file can hold.");
-  const ByteSink put = [&out](const void* bytes, size_t count) { return out.Write(bytes, count); };
-  bool written = false;
-  std::string encoderError;
   try {
-    if (format == "bmp") written = WriteBmp(picture, put, pixelsPerMetre);
-    else if (format == "png") written = WritePng(picture, put, pixelsPerMetre);
-    else written = WriteTiff(picture, put, pixelsPerMetre, encoderError);
+    const std::unique_ptr<RowWriter> writer =
+        OpenRowWriter(out, format, picture.Width(), picture.Height(), pixelsPerMetre);
+    writer->WriteRows(picture.Pixels().data(), picture.Height());
+    writer->Finish();
   } catch (const std::bad_alloc&) {
     out.Fail(kNoMemory);
   }
-  if (!encoderError.empty()) out.Fail("the picture could not be encoded (" + encoderError + ").");
-  // A write the system refused: Finish() raises with its reason.
-  if (!written && !out.WriteError().empty()) out.Finish();
-  if (!written) out.Fail("the picture could not be encoded.");
-  out.Finish();
 }
 
 }  // namespace

@@ -2,7 +2,10 @@
 // loads as or why it is refused, and saving.
 #include "platform/picture_files.h"
 
+#include <QColorSpace>
 #include <QCoreApplication>
+#include <QImage>
+#include <tiffio.h>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +20,7 @@
 
 #include "hostile/hostile_files.h"
 #include "support/picture_checks.h"
+#include "platform/row_writers.h"
 #include "platform/run_time_error.h"
 #include "support/temp_folder.h"
 
@@ -201,10 +205,11 @@ Picture Pattern(int width, int height, uint32_t seed = 0) {  // with a seed, noi
   return p;
 }
 
-std::string SaveError(const Picture& picture, const std::string& path, rlim_t fileSizeLimit = RLIM_INFINITY) {
+std::string SaveError(const Picture& picture, const std::string& path, rlim_t fileSizeLimit = RLIM_INFINITY,
+                      std::string_view format = {}) {
   const ScopedFileSizeLimit limit(fileSizeLimit);
   try {
-    SavePictureFile(picture, path);
+    SavePictureFile(picture, path, format);
   } catch (const RunTimeError& e) {
     return e.what();
   }
@@ -231,7 +236,7 @@ TEST(PictureFileSaving, TheEndingPicksTheFormatAndTheFileReadsBackAsThePicture) 
   for (size_t rowEnd = 54 + 40; rowEnd <= bmp.size(); rowEnd += 40) EXPECT_EQ(bmp[rowEnd - 1], '\0') << rowEnd;
   EXPECT_EQ(ReadFileBytes(dir / "e.bmp").substr(38, 8), std::string("\xC4\x0E\0\0\xC4\x0E\0\0", 8));
   SavePictureFile(Picture(100, 100, 0x336699), dir / "flat.tif");
-  EXPECT_LT(std::filesystem::file_size(dir / "flat.tif"), 3000u);  // LZW: far below 30,000 bytes of pixels
+  EXPECT_LT(std::filesystem::file_size(dir / "flat.tif"), 3000u);  // deflated: far below 30,000 bytes of pixels
 }
 
 TEST(PictureFileSaving, AFailedSaveSaysWhyAndLeavesWhatWasThere) {
@@ -239,20 +244,178 @@ TEST(PictureFileSaving, AFailedSaveSaysWhyAndLeavesWhatWasThere) {
   std::filesystem::create_directories(dir / "folder.bmp/inside");
   WriteFileBytes(dir / "old.bmp", "old picture");
   WriteFileBytes(dir / "old.png", "old picture");
+  WriteFileBytes(dir / "old.tif", "old picture");
   const std::string named = "Cannot save the picture file \"" + dir / "";
   EXPECT_EQ(SaveError(Pattern(3, 3), ""), "Cannot save the picture file \"\": no file name was given.");
   EXPECT_EQ(SaveError(Pattern(3, 3), dir / "no/a.bmp"), named + "no/a.bmp\": the folder \"" + dir / "no" + "\" does not exist.");
   EXPECT_EQ(SaveError(Pattern(3, 3), dir / "folder.bmp"), named + "folder.bmp\": it is a folder.");
   EXPECT_EQ(SaveError(Picture(), dir / "old.bmp"), named + "old.bmp\": there is no picture to save.");
-  // A full disk met while writing, or only when the bytes held back are flushed.
-  for (const char* name : {"old.bmp", "old.png"})
+  // A full disk met while writing, or only when the bytes held back are flushed (for a TIFF, its directory).
+  for (const char* name : {"old.bmp", "old.png", "old.tif"})
     for (const int side : {200, 40}) {
       const std::string error = SaveError(Pattern(side, side, 99), dir / name, 4096);
       EXPECT_TRUE(error.starts_with(named + name + "\": writing it failed (") &&
                   error.ends_with("); a file of that name that was there before is unchanged.")) << error;
       EXPECT_EQ(ReadFileBytes(dir / name), "old picture");
     }
-  EXPECT_EQ(FolderListing(dir.Path()) + FolderListing(dir / "folder.bmp"), "folder.bmp\nold.bmp\nold.png\ninside\n");
+  EXPECT_EQ(FolderListing(dir.Path()) + FolderListing(dir / "folder.bmp"),
+            "folder.bmp\nold.bmp\nold.png\nold.tif\ninside\n");
+}
+
+// Writes `picture` into `path` in bands of `band` rows, in the order the writer asks for.
+void WriteInBands(const Picture& picture, std::string_view format, int32_t band, const std::string& path,
+                  int32_t pixelsPerMetre = kScreenPixelsPerMetre) {
+  OutputFile out(path, [](const std::string& why) { return why; });
+  const int32_t width = picture.Width(), height = picture.Height();
+  const auto writer = OpenRowWriter(out, format, width, height, pixelsPerMetre);
+  for (int32_t done = 0; done < height; done += band) {
+    const int32_t rows = std::min(band, height - done);
+    const int32_t top = writer->Order() == RowOrder::BottomUp ? height - done - rows : done;
+    writer->WriteRows(picture.Pixels().data() + static_cast<size_t>(top) * width, rows);
+  }
+  writer->Finish();
+  out.Commit();
+}
+
+// Bands of one row, of seven (across the TIFF's strips of 21 rows at this width) and the whole picture in one band
+// make the whole-picture save's bytes, which read back as the picture; BMP's bands come from the bottom.
+TEST(RowWriting, BandsGiveTheWholePictureSave) {
+  const TempFolder dir;
+  const Picture picture = Pattern(kLargestPictureSide, 50, 7);
+  for (const std::string format : {"bmp", "png", "tiff"}) {
+    SavePictureFile(picture, dir / "whole", format);
+    for (const int32_t band : {1, 7, 50}) {
+      WriteInBands(picture, format, band, dir / "bands");
+      EXPECT_TRUE(test::SamePicture(LoadPictureFile(dir / "bands", kBack), picture)) << format << " " << band;
+      if (format != "tiff") {
+        EXPECT_EQ(ReadFileBytes(dir / "bands"), ReadFileBytes(dir / "whole")) << format << band;
+      }
+    }
+  }
+}
+
+// Whole dots an inch where they round back to the same pixels a metre, else dots a centimetre; deflate after
+// the horizontal predictor, RGB, and an embedded profile that Qt's reader takes for sRGB.
+TEST(RowWriting, TiffTagsRecordTheResolutionCompressionAndProfile) {
+  const TempFolder dir;
+  const struct {
+    int32_t pixelsPerMetre;
+    uint16_t unit;
+    float resolution;
+  } cases[] = {{3780, RESUNIT_INCH, 96}, {11811, RESUNIT_INCH, 300}, {2854, RESUNIT_CENTIMETER, 28.54f},
+               {1000, RESUNIT_CENTIMETER, 10}};  // 25.4 dpi: 25 would be 984 a metre
+  for (const auto& c : cases) {
+    WriteInBands(Pattern(30, 20), "tiff", 20, dir / "a.tif", c.pixelsPerMetre);
+    TIFF* tiff = TIFFOpen((dir / "a.tif").c_str(), "r");
+    ASSERT_NE(tiff, nullptr);
+    uint16_t unit = 0, compression = 0, predictor = 0, photometric = 0, samples = 0;
+    float x = 0, y = 0;
+    uint32_t profileBytes = 0;
+    void* profile = nullptr;
+    TIFFGetField(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
+    TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &x);
+    TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &y);
+    TIFFGetField(tiff, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetField(tiff, TIFFTAG_PREDICTOR, &predictor);
+    TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
+    TIFFGetField(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetField(tiff, TIFFTAG_ICCPROFILE, &profileBytes, &profile);
+    TIFFClose(tiff);
+    EXPECT_EQ(unit, c.unit) << c.pixelsPerMetre;
+    EXPECT_NEAR(x, c.resolution, 1e-4) << c.pixelsPerMetre;
+    EXPECT_NEAR(y, c.resolution, 1e-4) << c.pixelsPerMetre;
+    EXPECT_EQ(std::vector<int>({compression, predictor, photometric, samples}),
+              std::vector<int>({COMPRESSION_ADOBE_DEFLATE, PREDICTOR_HORIZONTAL, PHOTOMETRIC_RGB, 3}));
+    const QImage image(QString::fromStdString(dir / "a.tif"));
+    EXPECT_GT(profileBytes, 0u);
+    EXPECT_EQ(image.colorSpace(), QColorSpace(QColorSpace::SRgb));
+    EXPECT_EQ(image.dotsPerMeterX(), c.pixelsPerMetre);
+  }
+}
+
+// A classic TIFF while its pixels, deflated at their worst, cannot pass 4 GB; a BigTIFF past that. The header is
+// written as the writer opens; a writer given up leaves nothing at the name.
+TEST(RowWriting, ATiffThatCouldPass4GbIsABigTiff) {
+  const TempFolder dir;
+  // 37000 a side is 4.1 GB of pixels; 37837, 51 KB short of 4 GB, would pass it by a few bytes a block.
+  for (const auto& [side, signature] : {std::pair{16384, "II*"}, {37000, "II*"}, {37837, "II+"}, {65535, "II+"}}) {
+    {
+      OutputFile out(dir / "big.tif", [](const std::string& why) { return why; });
+      const auto writer = OpenRowWriter(out, "tiff", side, side, kScreenPixelsPerMetre);
+      EXPECT_EQ(ReadFileBytes(out.TemporaryPath()).substr(0, 3), signature) << side;
+    }
+    EXPECT_EQ(FolderListing(dir.Path()), "") << side;
+  }
+}
+
+// libpng's own limit of a million pixels a side is lifted: PNG's is 2^31 - 1.
+TEST(RowWriting, APngTakesSidesPastAMillion) {
+  const TempFolder dir;
+  WriteInBands(Picture(1 << 20 | 1, 1, 0x123456), "png", 1, dir / "wide.png");
+  EXPECT_EQ(ReadFileBytes(dir / "wide.png").substr(12, 12), std::string("IHDR\0\x10\0\x01\0\0\0\x01", 12));
+}
+
+// Rows that do not fit, or that never came, and pictures a format cannot hold: refused with the reason, nothing
+// left at the name.
+TEST(RowWriting, AWrongCountOfRowsOrAnImpossiblePictureIsRefusedAndLeavesNothing) {
+  const TempFolder dir;
+  const Picture rows = Pattern(3, 5);
+  const struct {
+    std::string format;
+    int32_t width, height;
+    std::vector<int32_t> bands;  // -1: Finish
+    std::string reason;
+  } cases[] = {
+      {"bmp", 3, 4, {5}, "a band of 5 rows was given where 4 of the picture's 4 rows were left."},
+      {"png", 3, 4, {3, 2}, "a band of 2 rows was given where 1 of the picture's 4 rows were left."},
+      {"tiff", 3, 4, {4, 1}, "a band of 1 row was given where 0 of the picture's 4 rows were left."},
+      {"tiff", 3, 4, {-2}, "a band of -2 rows was given where 4 of the picture's 4 rows were left."},
+      {"png", 3, 4, {3, -1}, "only 3 of the picture's 4 rows were given."},
+      {"tiff", 3, 4, {1, 2, -1}, "only 3 of the picture's 4 rows were given."},
+      {"bmp", 3, 4, {}, "only 0 of the picture's 4 rows were given."},
+      {"bmp", 37838, 37838, {}, "it would be larger than the 4 GB a BMP file can hold."},
+      {"png", 0, 4, {}, "there is no picture to save."},
+      {"jpg", 3, 4, {}, "\"jpg\" is not a format pictures are saved in (bmp, png or tiff)."},
+  };
+  for (const auto& c : cases) {
+    std::string error = "written";
+    try {
+      OutputFile out(dir / "a", [](const std::string& why) { return why; });
+      const auto writer = OpenRowWriter(out, c.format, c.width, c.height, kScreenPixelsPerMetre);
+      for (const int32_t band : c.bands) band == -1 ? writer->Finish() : writer->WriteRows(rows.Pixels().data(), band);
+      if (c.bands.empty()) writer->Finish();
+    } catch (const RunTimeError& e) {
+      error = e.what();
+    }
+    EXPECT_EQ(error, c.reason) << c.format;
+    EXPECT_EQ(FolderListing(dir.Path()), "") << c.reason;
+  }
+}
+
+// A TIFF into a pipe or a device is made in an unnamed temporary file, then copied in: the same bytes as the file.
+TEST(RowWriting, ATiffIntoAStreamIsTheFilesBytesOrTheReasonItFailed) {
+  const TempFolder dir;
+  const Picture picture = Pattern(300, 200, 5);
+  SavePictureFile(picture, dir / "file.tif");
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+  std::string piped;
+  std::thread reader([&] { piped = ReadFileBytes(dir / "pipe"); });
+  EXPECT_EQ(SaveError(picture, dir / "pipe", RLIM_INFINITY, "tiff"), "saved");
+  ::close(::open((dir / "pipe").c_str(), O_WRONLY | O_NONBLOCK));  // a reader the save never met ends
+  reader.join();
+  EXPECT_EQ(piped, ReadFileBytes(dir / "file.tif"));
+  EXPECT_EQ(SaveError(picture, "/dev/null", RLIM_INFINITY, "tiff"), "saved");
+  const std::string named = "Cannot save the picture file \"";
+  EXPECT_EQ(SaveError(picture, "/dev/full", RLIM_INFINITY, "tiff"),
+            named + "/dev/full\": writing it failed (No space left on device).");
+  const ScopedEnv tmp("TMPDIR", dir.Path());
+  EXPECT_EQ(SaveError(picture, "/dev/null", 4096, "tiff"),
+            named + "/dev/null\": writing it failed (File too large in the temporary file in \"" + dir.Path() + "\").");
+  const ScopedEnv none("TMPDIR", dir / "none");
+  EXPECT_EQ(SaveError(picture, "/dev/null", RLIM_INFINITY, "tiff"),
+            named + "/dev/null\": a temporary file for it cannot be made in \"" + dir / "none" +
+                "\" (No such file or directory).");
+  EXPECT_EQ(FolderListing(dir.Path()), "file.tif\npipe\n");
 }
 
 }  // namespace

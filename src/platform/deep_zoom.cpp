@@ -190,8 +190,15 @@ void DeepZoomWriter::TakeRow(size_t index, const uint8_t* rgb) {
   const bool last = index + 1 == levels_.size();
   if (!last) {
     uint16_t* sums = level.sums.data();
-    for (int32_t x = 0; x < level.width; ++x)
-      for (int c = 0; c < 3; ++c) sums[(x / 2) * 3 + c] = static_cast<uint16_t>(sums[(x / 2) * 3 + c] + rgb[x * 3 + c]);
+    const uint8_t* p = rgb;
+    int32_t x = 0;
+    for (; x + 1 < level.width; x += 2, p += 6, sums += 3) {
+      sums[0] = static_cast<uint16_t>(sums[0] + p[0] + p[3]);
+      sums[1] = static_cast<uint16_t>(sums[1] + p[1] + p[4]);
+      sums[2] = static_cast<uint16_t>(sums[2] + p[2] + p[5]);
+    }
+    if (x < level.width)
+      for (int c = 0; c < 3; ++c) sums[c] = static_cast<uint16_t>(sums[c] + p[c]);
     ++level.summedRows;
   }
   if (level.taken == std::min(level.height, (level.tileRow + 1) * kTile + kOverlap)) WriteTileRow(level);
@@ -199,12 +206,13 @@ void DeepZoomWriter::TakeRow(size_t index, const uint8_t* rgb) {
 
   // The level below's row: each pixel the mean of the 2 x 2 block above it, or of the
   // 2 x 1, 1 x 2 or single pixel that an odd width or height leaves at the edges.
+  // The blocks hold 1, 2 or 4 pixels: a shift divides, rounding halves up.
   const int32_t belowWidth = levels_[index + 1].width;
   for (int32_t x = 0; x < belowWidth; ++x) {
-    const int count = (2 * x + 1 < level.width ? 2 : 1) * level.summedRows;
+    const int shift = (2 * x + 1 < level.width ? 1 : 0) + (level.summedRows == 2 ? 1 : 0);
     for (int c = 0; c < 3; ++c) {
       uint16_t& sum = level.sums[static_cast<size_t>(x) * 3 + c];
-      level.mean[static_cast<size_t>(x) * 3 + c] = static_cast<uint8_t>((sum + count / 2) / count);
+      level.mean[static_cast<size_t>(x) * 3 + c] = static_cast<uint8_t>((sum + ((1 << shift) >> 1)) >> shift);
       sum = 0;
     }
   }

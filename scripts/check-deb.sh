@@ -23,6 +23,7 @@ files="$(dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./|/|')"
 for f in /usr/bin/marvane /usr/bin/marvane-render /usr/bin/marvane-start \
          /usr/share/marvane/start.sh /usr/share/marvane/HelpTxt.txt /usr/share/marvane/Tiles/Basic.bmp \
          /usr/share/marvane/TileGrid.bmp /usr/share/marvane/splash.bmp \
+         /usr/share/marvane/viewer/openseadragon/{openseadragon.min.js,LICENSE.txt,images/zoomin_rest.png} \
          /usr/share/applications/marvane.desktop /usr/share/metainfo/org.marvane.marvane.metainfo.xml \
          /usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/marvane.png \
          /usr/share/man/man1/{marvane,marvane-render,marvane-start}.1.gz \

@@ -116,7 +116,8 @@ void RemoveLeftoverFolders(const std::string& target) {
 // One level of the pyramid as its rows come. Memory: each level keeps at most 256 of its
 // rows at 3 bytes a pixel, and the sums of the level below's next row; the levels' widths
 // halve, so all together hold about 2 x 256 x 3 = 1.5 KB for each column of the full
-// picture: 96 MiB for a poster 65536 pixels wide, whatever its height.
+// picture: 96 MiB for a poster 65536 pixels wide, whatever its height, besides the
+// caller's band and the one tile being encoded.
 struct DeepZoomWriter::Level {
   int number = 0;
   int32_t width = 0, height = 0;
@@ -124,10 +125,10 @@ struct DeepZoomWriter::Level {
   std::vector<uint8_t> strip;  // its rows from `top` to `taken`, top row first
   int32_t top = 0;
   int32_t taken = 0;
-  int32_t tileRow = 0;          // the next row of tiles to write
-  std::vector<uint16_t> sums;   // the level below's next row, summed over up to 2 x 2 pixels
+  int32_t tileRow = 0;         // the next row of tiles to write
+  std::vector<uint16_t> sums;  // the level below's next row, summed over up to 2 x 2 pixels
   int32_t summedRows = 0;
-  std::vector<uint8_t> mean;    // that row once it is complete
+  std::vector<uint8_t> mean;   // that row once it is complete
 };
 
 std::vector<DeepZoomLevelSize> DeepZoomLevels(int32_t width, int32_t height) {

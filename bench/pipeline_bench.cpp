@@ -28,7 +28,10 @@
 #include "run/final_stage_parallel.h"
 #include "run/headless_host.h"
 #include "run/pipeline.h"
+#include "run/poster.h"
 #include "run/preview.h"
+#include "run/render_input.h"
+#include "run/tile_grid.h"
 #include "run/tile_image.h"
 
 namespace marvane {
@@ -167,6 +170,32 @@ BENCHMARK(BM_FinalStageFastPath)
     ->Arg(1)
     ->Arg(2)
     ->Arg(4);
+
+// The full-size picture a band of rows at a time, as a poster is drawn and without the
+// small picture: over the grid's corner (argument 0) or over the grid worked out where
+// it is read (1), on two threads. Against BM_FinalStageFastPath/2 it gives what the
+// bands cost, against each other what reading the grid from its place costs.
+void BM_PosterBands(benchmark::State& state) {
+  const std::optional<AppState>& start = Starts().ready;
+  RecordingUi ui;
+  const RenderInput in = MakeRenderInput(ui, start->console, start->engine.board, start->engine.TileColor);
+  const Picture corner = MakeTileGridPicture(ui, in, start->TileImage, start->SquareLast, 2, {},
+                                             GridExtent::FinalStageCorner);
+  const Picture square = GridSquareSurface(start->TileImage);
+  const TileGridReader reader(ui, TileGridInputFor(in.engine, square, start->SquareLast), corner.Width(),
+                              corner.Height(), in.engine.TileColor.Value);
+  FinalStageInput stage = FinalStageInputFor(in, corner);
+  if (state.range(0) == 1) stage.gridSource = &reader;
+  for (auto _ : state) {
+    PosterOptions options;
+    options.endRow = in.engine.board.BoardHeight;
+    options.threads = 2;
+    int64_t sum = 0;
+    DrawPoster(stage, ui, options, [&](const int32_t* rows, int32_t, int32_t) { sum += rows[0]; });
+    benchmark::DoNotOptimize(sum);
+  }
+}
+BENCHMARK(BM_PosterBands)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->Arg(0)->Arg(1);
 
 // The whole program's work, file reading and writing included, as marvane-render does it.
 void RenderWith(benchmark::State& state, RenderOptions o) {

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "cli/animation.h"
+#include "cli/poster.h"
 #include "cli/render_failure.h"
 #include "cli/render_progress.h"
 #include "cli/render_sequential.h"
@@ -39,14 +40,17 @@ uint64_t ClockSeed() {
 
 // The output's folder must be there, and the names must not be folders: found before
 // any work, so that a mistyped name costs nothing.
-void CheckDestinations(const RenderOptions& o, const RenderJob& job) {
+std::optional<PosterPlan> CheckDestinations(const RenderOptions& o, const RenderJob& job) {
   namespace fs = std::filesystem;
   std::error_code ec;
   CheckTileSource(o.tile);
   const BoardConstants& b = job.board;
-  if (o.animate)
-    return CheckAnimationDestination(o, o.small ? ThumbnailSide(b.BoardWidth) : b.BoardWidth,
-                                     o.small ? ThumbnailSide(b.BoardHeight) : b.BoardHeight);
+  if (o.animate) {
+    CheckAnimationDestination(o, o.small ? ThumbnailSide(b.BoardWidth) : b.BoardWidth,
+                              o.small ? ThumbnailSide(b.BoardHeight) : b.BoardHeight);
+    return std::nullopt;
+  }
+  if (DrawnAsPoster(o)) return CheckedPosterPlan(o, b.BoardWidth, b.BoardHeight);
   CheckOutputFile(o.output);
   if (o.keep) {
     const fs::path keep(*o.keep);
@@ -58,6 +62,7 @@ void CheckDestinations(const RenderOptions& o, const RenderJob& job) {
         throw BadInput("--keep " + *o.keep + ": the folder \"" + parent.string() + "\" does not exist");
     }
   }
+  return std::nullopt;
 }
 
 // The tile's mean colour: the given one, or sampled from the tile's area on `surface`.
@@ -129,7 +134,7 @@ struct SummaryValues {
 };
 
 void PrintSummary(std::ostream& err, const RenderOptions& o, const SummaryValues& v, const StageTimes& t,
-                  const Picture& written) {
+                  const std::string& written) {
   const EngineState& e = *v.engine;
   const BoardConstants& b = e.board;
   const auto ms = [](double d) { return WholeNumberText(static_cast<int64_t>(std::llround(d))) + " ms"; };
@@ -144,7 +149,7 @@ void PrintSummary(std::ostream& err, const RenderOptions& o, const SummaryValues
   err << ", final " << ms(t.final) << " ("
       << (o.sequential ? std::string("sequential") : "fast path, " + WholeNumberText(v.threads) + " threads")
       << "), save " << ms(t.save) << "\n";
-  err << p << ": wrote " << o.output << " (" << Dimensions(written) << ")";
+  err << p << ": wrote " << written;
   if (o.keep) err << " and square.bmp, grid.bmp, small.bmp in " << *o.keep;
   err << "\n";
 }
@@ -189,11 +194,12 @@ void Render(const RenderOptions& o, std::ostream& err, bool terminal) {
   run.threads = CheckedThreads(o);
   run.progress = terminal && !o.quiet;
   run.quiet = o.quiet;
+  if (o.join && JoinsPosterBands(o)) return JoinBands(o, err, run.progress);
   AnimationValues animation;
   if (o.animate || o.join) animation = CheckedAnimation(o);
   if (o.join) return JoinAnimation(o, animation, err, run);
   const RenderJob job = CheckedRenderJob(o);
-  CheckDestinations(o, job);
+  const std::optional<PosterPlan> poster = CheckDestinations(o, job);
   SummaryValues summary;
   summary.colourSource = job.tileColour ? "given"
                                         : (o.grid ? "sampled from the grid, " : "sampled, ") +
@@ -227,6 +233,17 @@ void Render(const RenderOptions& o, std::ostream& err, bool terminal) {
     }
     FailOnMessage(ui);
     summary.engine = &input->engine;
+    if (poster) {
+      RenderPoster(o, *poster, *input, tile, ui, summary.threads, progress, times, job.pixelsPerMetre);
+      if (o.verbose && !o.quiet)
+        PrintSummary(err, o, summary, times,
+                     poster->path + " (" + WholeNumberText(job.board.BoardWidth) + "x" +
+                         WholeNumberText(poster->end - poster->first) +
+                         (poster->band ? ", rows " + WholeNumberText(poster->first) + " to " +
+                                             WholeNumberText(poster->end - 1) + ")"
+                                       : ")"));
+      return;
+    }
     if (!o.grid) {
       const RenderClock::time_point gridStart = RenderClock::now();
       // Only --keep writes the grid out; the final stage needs just its corner.
@@ -245,7 +262,8 @@ void Render(const RenderOptions& o, std::ostream& err, bool terminal) {
   const RenderClock::time_point saveStart = RenderClock::now();
   WriteFiles(o, pictures, tile, job.pixelsPerMetre);
   times.save = MillisecondsSince(saveStart);
-  if (o.verbose && !o.quiet) PrintSummary(err, o, summary, times, pictures.Output(o));
+  if (o.verbose && !o.quiet)
+    PrintSummary(err, o, summary, times, o.output + " (" + Dimensions(pictures.Output(o)) + ")");
 }
 
 }  // namespace
@@ -256,6 +274,15 @@ RenderJob CheckedRenderJob(const RenderOptions& o) {
   if (o.tileColor) job.tileColour = CheckedTileColor(o);
   int32_t width = 0, height = 0;
   CheckBoard(o, width, height);
+  if (width > kLargestWholeBoardSide || height > kLargestWholeBoardSide) {
+    // Beyond it the picture is only ever drawn a band at a time.
+    const std::string why = ": only for boards up to " + WholeNumberText(kLargestWholeBoardSide) + " x " +
+                            WholeNumberText(kLargestWholeBoardSide) + "; a larger poster is drawn a band at a time";
+    for (const auto& [given, flag] : {std::pair{o.small, "--small"}, {o.keep.has_value(), "--keep"},
+                                      {o.grid.has_value(), "--grid"}, {o.sequential, "--sequential"},
+                                      {o.animate.has_value(), "--animate"}})
+      if (given) throw BadInput(std::string(flag) + why);
+  }
   job.pixelsPerMetre = CheckedPixelsPerMetre(o);
   SetBoardConstants(width, height, job.board);
   FillConsole(o, job.board, job.settings, job.console);

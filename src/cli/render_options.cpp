@@ -139,6 +139,14 @@ std::array<double, 2> ShardFlag(const std::string& text) {
   return {*k, *n};
 }
 
+std::array<double, 2> RowsFlag(const std::string& text) {
+  const std::vector<std::string> parts = SplitAt(text, ':');
+  std::optional<double> first, end;
+  if (parts.size() == 2) first = ReadWholeNumber(parts[0]), end = ReadWholeNumber(parts[1]);
+  if (!first || !end) throw UsageError("--rows: " + Quoted(text) + " is not FIRST:END in rows (as 0:4096)");
+  return {*first, *end};
+}
+
 std::array<double, 2> FrameRangeFlag(const std::string& text) {
   const std::vector<std::string> parts = SplitAt(text, ':');
   std::optional<double> first, end;
@@ -161,7 +169,7 @@ std::string FormatOfEnding(const std::string& name) {
 // --format names the format where the output's name cannot: standard output, a pipe or
 // device such as /dev/null, a name without an ending. A name with an ending must agree.
 void CheckFormat(const RenderOptions& o) {
-  const bool loop = o.animate || o.join;
+  const bool loop = o.animate || (o.join && !JoinsPosterBands(o));
   if (o.format) {
     const std::string& f = *o.format;
     const bool still = f == "bmp" || f == "png" || f == "tiff", video = f == "mp4" || f == "webm" || f == "gif";
@@ -180,6 +188,20 @@ void CheckFormat(const RenderOptions& o) {
   if (o.keep && *o.keep == kStandardStream) throw UsageError("--keep: names a folder, not standard output");
 }
 
+// A band of a poster (--rows, or --shard of a still) is of the full-size picture and
+// goes into a folder as a PNG.
+void CheckPosterFlags(const RenderOptions& o) {
+  if (o.rows && (o.animate || o.join)) throw UsageError("--rows: only for a still picture (a band of its rows)");
+  if (o.rows && o.shard) throw UsageError("--shard: a shard is a band of rows already; leave out --rows");
+  if (!o.rows && !(o.shard && !o.animate)) return;
+  const std::string flag = o.rows ? "--rows" : "--shard";
+  if (o.join) throw UsageError(flag + ": only with --animate, or for a still picture");
+  for (const auto& [given, name] : {std::pair{o.small, "--small"}, {o.keep.has_value(), "--keep"}, {o.sequential, "--sequential"}})
+    if (given) throw UsageError(flag + ": a band is of the full-size picture; leave out " + name);
+  if (o.output.empty() || o.output.back() != '/' || o.format)
+    throw UsageError(flag + ": a band goes into a folder as a PNG: end -o's name with /");
+}
+
 // What goes with what: the animation's flags with --animate (or, for the speed and
 // quality, --join), and the outputs they write.
 void CheckAnimationFlags(const RenderOptions& o, bool outputGiven) {
@@ -191,10 +213,9 @@ void CheckAnimationFlags(const RenderOptions& o, bool outputGiven) {
   if (!o.animate) {
     if (o.frames) throw UsageError("--frames: only with --animate");
     if (o.frameRange) throw UsageError("--frame-range: only with --animate");
-    if (o.shard) throw UsageError("--shard: only with --animate");
     if (!o.join && (o.fps || o.quality)) throw UsageError(std::string(o.fps ? "--fps" : "--quality") + ": only with --animate or --join");
   }
-  if (!o.animate && !o.join) return;
+  if (!o.animate && !(o.join && !JoinsPosterBands(o))) return;
   if (o.animate && o.sequential) throw UsageError("--sequential: only for a still picture");
   if (o.animate && o.keep) throw UsageError("--keep: only for a still picture");
   const std::string flag = o.join ? "--join" : "--animate";
@@ -212,6 +233,13 @@ void CheckAnimationFlags(const RenderOptions& o, bool outputGiven) {
 }
 
 }  // namespace
+
+bool JoinsPosterBands(const RenderOptions& o) {
+  if (!o.join) return false;
+  if (o.format) return *o.format == "png" || *o.format == "tiff" || *o.format == "bmp";
+  const std::string e = FormatOfEnding(o.output);
+  return e == "png" || e == "tiff" || e == "bmp" || e == "dzi";
+}
 
 namespace {
 
@@ -301,10 +329,16 @@ const Flag kFlags[] = {
     {"--frame-range", "FIRST:END", "Only frames FIRST to END-1, into the frame folder -o FOLDER/",
      [](RenderOptions& o, const std::string&, const std::string& v) { o.frameRange = FrameRangeFlag(v); }},
     {"--shard", "K/N",
-     "Only shard K (from 0) of N equal shares of the frames, into the frame folder -o FOLDER/, for a job array (as "
-     "--shard $SLURM_ARRAY_TASK_ID/$SLURM_ARRAY_TASK_COUNT)",
+     "Only shard K (from 0) of N equal shares of the frames, into the frame folder -o FOLDER/, or of a still's rows, "
+     "as a band into -o FOLDER/; for a job array (as --shard $SLURM_ARRAY_TASK_ID/$SLURM_ARRAY_TASK_COUNT)",
      [](RenderOptions& o, const std::string&, const std::string& v) { o.shard = ShardFlag(v); }},
-    {"--join", "FOLDER", "Join the frames in FOLDER into the loop -o NAME.webp, .mp4, .webm or .gif",
+    {"--rows", "FIRST:END",
+     "Only rows FIRST to END-1 of the picture, as a band into the folder -o FOLDER/ (rows-FIRST-END-of-WxH.png), to "
+     "be put together with --join",
+     [](RenderOptions& o, const std::string&, const std::string& v) { o.rows = RowsFlag(v); }},
+    {"--join", "FOLDER",
+     "Join the frames in FOLDER into the loop -o NAME.webp, .mp4, .webm or .gif; or the bands of a poster in FOLDER into "
+     "the picture -o NAME.png, NAME.tif or NAME.dzi, a band at a time",
      [](RenderOptions& o, const std::string&, const std::string& v) { o.join = v; }},
     {"--sequential", "", "Run the desktop's slice-by-slice pipeline instead of the fast path", nullptr,
      &RenderOptions::sequential},
@@ -333,6 +367,7 @@ void CheckTogether(const RenderOptions& o, bool tileGiven, bool outputGiven, boo
     if (*value && (*value)->empty()) throw UsageError(std::string(flag) + ": the name is empty");
   CheckFormat(o);
   CheckAnimationFlags(o, outputGiven);
+  CheckPosterFlags(o);
 }
 
 }  // namespace

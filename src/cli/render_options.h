@@ -76,7 +76,8 @@ struct RenderOptions {
   std::optional<double> fps;                     // --fps (none: 24)
   std::optional<double> quality;                 // --quality (none: lossless)
   std::optional<std::array<double, 2>> frameRange;  // --frame-range A:B
-  std::optional<std::array<double, 2>> shard;       // --shard K/N
+  std::optional<std::array<double, 2>> shard;       // --shard K/N, of the frames or of a still's rows
+  std::optional<std::array<double, 2>> rows;        // --rows FIRST:END, a band of a still
   std::optional<std::string> join;               // --join FOLDER
 
   std::optional<double> threads;                 // --threads (none: every core)
@@ -91,6 +92,10 @@ struct ParsedCommandLine {
   std::optional<RenderOptions> options;
   int status = kExitSuccess;
 };
+
+// Whether --join puts a poster's bands together (its -o names a picture: .png, .tif,
+// .tiff, .bmp, .dzi, or --format bmp, png or tiff) rather than a loop's frames.
+bool JoinsPosterBands(const RenderOptions& options);
 
 // Reads argv. --help prints the usage on `out`; bad usage prints one line naming what
 // was wrong on `err`, followed by a hint to --help.

@@ -25,8 +25,8 @@ namespace marvane {
 // Range messages are the console's own (console/validation.h), after the flag that
 // was out of range: "--pieces: Value must be between 6 and 99!".
 
-// The largest board side: the largest picture side our picture files take.
-inline constexpr int32_t kLargestBoardSide = 16384;
+// The largest board side: a poster's, drawn a band at a time (cli/poster.h).
+inline constexpr int32_t kLargestBoardSide = 65536;
 inline constexpr int32_t kMostThreads = 1024;
 // --dpi, dots an inch. 100000 lies far beyond any printer or scanner, and its pixels a
 // metre (3937008) far within the 32 bits a picture file holds them in.

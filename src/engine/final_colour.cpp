@@ -88,7 +88,7 @@ FinalPixelKernel::FinalPixelKernel(Ui& ui, const Picture& grid, const EngineStat
 FinalPixelKernel::FinalPixelKernel(Ui& ui, const PixelSource& grid, const EngineState& state,
                                    const SpectrumTables& spectrum, int32_t specStart, FrameShift shift)
     : ui_(ui),
-      source_(&grid),
+      source_(std::make_unique<RememberedPixels>(grid)),
       state_(state),
       spectrum_(spectrum),
       specStart_(specStart),

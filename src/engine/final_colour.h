@@ -20,6 +20,7 @@ namespace marvane {
 
 class Picture;
 class PixelSource;
+class RememberedPixels;
 class Ui;
 struct EngineState;
 struct SpectrumTables;
@@ -120,7 +121,7 @@ class FinalPixelKernel {
 
   Ui& ui_;
   const Picture* grid_ = nullptr;       // the grid as a picture,
-  const PixelSource* source_ = nullptr; // or as worked out when read
+  std::unique_ptr<RememberedPixels> source_;  // or as worked out when read, remembered
   const EngineState& state_;
   const SpectrumTables& spectrum_;
   int32_t specStart_;

@@ -2,6 +2,7 @@
 // Reading the colour of a repeating picture at a real point or over a small area. The
 // tile and the tile grid are sampled as endless patterns: a coordinate is folded into
 // one period before a pixel is read.
+#include <array>
 #include <cmath>
 #include <cstdint>
 
@@ -24,6 +25,32 @@ class PixelSource {
  public:
   virtual ~PixelSource() = default;
   virtual int32_t Point(int32_t x, int32_t y) const = 0;
+};
+
+// A PixelSource's pixels remembered for the places read last, for one thread: reads of
+// neighbouring points share pixels. One slot for each hash of a place, holding the place
+// it answers for, so a place is answered only from its own slot.
+class RememberedPixels final : public PixelSource {
+ public:
+  explicit RememberedPixels(const PixelSource& source) : source_(source) {}
+  int32_t Point(int32_t x, int32_t y) const override {
+    const uint32_t hash = (static_cast<uint32_t>(x) * 2654435761u) ^ (static_cast<uint32_t>(y) * 2246822519u);
+    Slot& slot = slots_[hash >> (32 - kBits)];
+    if (!slot.filled || slot.x != x || slot.y != y) {
+      slot.colour = source_.Point(x, y);
+      slot.x = x, slot.y = y, slot.filled = true;
+    }
+    return slot.colour;
+  }
+
+ private:
+  static constexpr int kBits = 16;
+  struct Slot {
+    int32_t x = 0, y = 0, colour = 0;
+    bool filled = false;
+  };
+  const PixelSource& source_;
+  mutable std::array<Slot, size_t{1} << kBits> slots_{};
 };
 
 // x folded into [0, m), keeping its fraction; 0 and every whole multiple of m give 0.
@@ -103,36 +130,44 @@ MARVANE_INLINE float WrapCoord(double xIn, int32_t m) {
   return ToSingle(fraction + sampling_detail::WrapWhole(wholeLong, m));
 }
 
+// One axis of a bilinear read: the first pixel and the weights of it and the next. The
+// two axes of a point are independent, so a caller that reads many points on a few
+// columns and rows may work out each column's and row's once.
+struct SpotAxis {
+  int32_t first = 0;
+  float weights[2] = {0, 0};
+};
+
+// The axis of the coordinate v: rounded to thousandths, the pixel at or below it and
+// the weights. An axis too far out to take its neighbour is "Overflow".
+MARVANE_INLINE SpotAxis SpotAxisOf(double v) {
+  SpotAxis a;
+  const float f = ToSingle(Round3(v));
+  a.first = IntDownToLong(f);
+  if (a.first == INT32_MAX) RaiseOverflow();  // first + 1 must stay a Long
+  // The second weight is the exact fractional part of f. f + 1 stays a double, where it
+  // is exact: rounding it to a float would drop the fraction's last bits wherever f is
+  // below 1 or just below a power of two.
+  a.weights[0] = ToSingle(1.0 - ToSingle(static_cast<double>(f) - a.first));
+  const double f1 = f + 1.0;
+  a.weights[1] = ToSingle(f1 - IntDown(f1));
+  return a;
+}
+
+// The bilinear colour of the four pixels the two axes give, left column first, each
+// with a positive weight.
 template <class Surface>
-MARVANE_INLINE Chroma SpotUntrapped(const Surface& surface, double x, double y, int32_t width, int32_t height) {
+MARVANE_INLINE Chroma SpotOfAxes(const Surface& surface, const SpotAxis& across, const SpotAxis& down, int32_t width,
+                                 int32_t height) {
   using sampling_detail::Accumulate;
   using sampling_detail::WrapWhole;
-  if (width <= 0 || height <= 0) RaiseInvalidCall();
-  const float fx = ToSingle(Round3(x));
-  const float fy = ToSingle(Round3(y));
-  const int32_t i = IntDownToLong(fx);
-  const int32_t j = IntDownToLong(fy);
-  if (i == INT32_MAX || j == INT32_MAX) RaiseOverflow();  // i + 1 must stay a Long
-
-  // The second weights are the exact fractional parts of fx and fy. fx + 1 stays a
-  // double, where it is exact: rounding it to a float would drop the fraction's last
-  // bits wherever fx is below 1 or just below a power of two.
-  const float ax0 = ToSingle(1.0 - ToSingle(static_cast<double>(fx) - i));
-  const double fx1 = fx + 1.0;
-  const float ax1 = ToSingle(fx1 - IntDown(fx1));
-  const float ay0 = ToSingle(1.0 - ToSingle(static_cast<double>(fy) - j));
-  const double fy1 = fy + 1.0;
-  const float ay1 = ToSingle(fy1 - IntDown(fy1));
-
-  // The four pixels around the point, left column first, each with a positive weight.
-  const float across[2] = {ax0, ax1}, down[2] = {ay0, ay1};
   Chroma result;
   for (int a = 0; a < 2; ++a) {
     for (int b = 0; b < 2; ++b) {
-      if (!(across[a] > 0 && down[b] > 0)) continue;
-      const float w = ToSingle(static_cast<double>(across[a]) * down[b]);
+      if (!(across.weights[a] > 0 && down.weights[b] > 0)) continue;
+      const float w = ToSingle(static_cast<double>(across.weights[a]) * down.weights[b]);
       Chroma c;
-      c.Value = surface.Point(WrapWhole(i + a, width), WrapWhole(j + b, height));
+      c.Value = surface.Point(WrapWhole(across.first + a, width), WrapWhole(down.first + b, height));
       SetColors(c);
       result.Red = Accumulate(result.Red, c.Red, w);
       result.Green = Accumulate(result.Green, c.Green, w);
@@ -141,6 +176,13 @@ MARVANE_INLINE Chroma SpotUntrapped(const Surface& surface, double x, double y, 
   }
   SetValue(result);
   return result;
+}
+
+template <class Surface>
+MARVANE_INLINE Chroma SpotUntrapped(const Surface& surface, double x, double y, int32_t width, int32_t height) {
+  if (width <= 0 || height <= 0) RaiseInvalidCall();
+  const SpotAxis across = SpotAxisOf(x);
+  return SpotOfAxes(surface, across, SpotAxisOf(y), width, height);
 }
 
 }  // namespace marvane

@@ -104,7 +104,7 @@ Picture MakeTileGridPicture(Ui& ui, const RenderInput& input, const Picture& squ
         if (keepGoing && !keepGoing(static_cast<double>(done) / grid.Height())) throw Stopped{};
         for (int64_t y = first; y < end; ++y)
           for (int32_t x = 0; x < grid.Width(); ++x)
-            grid.PSet(x, static_cast<int32_t>(y), reader.Compute(x, static_cast<int32_t>(y)));
+            grid.PSet(x, static_cast<int32_t>(y), reader.Point(x, static_cast<int32_t>(y)));
         done += end - first;
       });
     } catch (const Stopped&) {

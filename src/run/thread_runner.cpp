@@ -64,7 +64,12 @@ bool RunInPieces(int64_t n, const RunOptions& options, const std::function<Piece
       while (running > 0) {
         changed.wait_for(lock, std::chrono::milliseconds(std::max(1, options.watchIntervalMs)));
         lock.unlock();
-        if (!stop && !options.watch()) stopped = stop = true;
+        try {
+          if (!stop && !options.watch()) stopped = stop = true;
+        } catch (...) {
+          stop = true;  // the helpers stop at their next piece and are joined on the way out
+          throw;
+        }
         lock.lock();
       }
     } else {

@@ -26,7 +26,8 @@ struct RunOptions {
   int64_t piece = 0;    // items in a piece; 0: small enough to share the work out evenly
   // With a watcher the calling thread takes no pieces: it calls watch() whenever a piece
   // is done, at least every watchIntervalMs, and once after the last; watch() returning
-  // false stops the workers at their next piece. Without one the calling thread works too.
+  // false stops the workers at their next piece, and so does an error it raises, which
+  // is raised again once they have stopped. Without one the calling thread works too.
   std::function<bool()> watch;
   int32_t watchIntervalMs = 100;
 };

@@ -1,11 +1,10 @@
 #include "run/tile_grid.h"
 
 #include <algorithm>
-#include <array>
-#include <atomic>
 #include <cmath>
 
 #include "engine/sampling.h"
+#include "platform/run_time_error.h"
 #include "util/numbers.h"
 
 namespace marvane {
@@ -82,31 +81,34 @@ void MakeTileGrid(Ui& ui, const TileGridInput& in, const std::vector<float>& cel
   });
 }
 
-namespace {
-
-std::atomic<uint64_t> readerSerials{1};
-
-// The samples a thread met last, by place: one slot for each hash of a place, holding
-// the place it answers for, so a place is answered only from its own slot.
-struct ReadMemory {
-  static constexpr int kBits = 13;
-  struct Slot {
-    uint64_t serial = 0;  // 0: empty
-    int32_t x = 0, y = 0, colour = 0;
-  };
-  std::array<Slot, size_t{1} << kBits> slots{};
-};
-
-}  // namespace
-
 TileGridReader::TileGridReader(Ui& ui, const TileGridInput& in, int32_t width, int32_t height, int32_t background)
     : ui_(ui),
       in_(in),
       cells_(TileGridCells(in)),
       width_(std::min(width, in.board.BoardWidth)),
       height_(std::min(height, in.board.BoardHeight)),
-      background_(background),
-      serial_(readerSerials.fetch_add(1)) {}
+      background_(background) {
+  // As TileGridSample and AreaColorMod take an unturned sample of under 2.5 pixels:
+  // x and the upturned y, each folded into the squared tile, then one Spot.
+  byAxes_ = in.turn45 == 1 && in.sampleSize < 2.5 && in.squareLast > 0;
+  if (!byAxes_) return;
+  const size_t n = cells_.size();
+  columnAxes_.resize(n), rowAxes_.resize(n), columnSound_.assign(n, 0), rowSound_.assign(n, 0);
+  for (size_t k = 0; k < n; ++k) {
+    const float x = ToSingle(static_cast<double>(cells_[k]) * in.sampleStep);
+    const float y2 = ToSingle(in.squareLast - static_cast<double>(ToSingle(static_cast<double>(cells_[k]) * in.sampleStep)));
+    try {
+      columnAxes_[k] = SpotAxisOf(WrapCoord(x, in.squareLast));
+      columnSound_[k] = 1;
+    } catch (const RunTimeError&) {
+    }
+    try {
+      rowAxes_[k] = SpotAxisOf(WrapCoord(y2, in.squareLast));
+      rowSound_[k] = 1;
+    } catch (const RunTimeError&) {
+    }
+  }
+}
 
 int32_t TileGridReader::CellOf(int64_t place) const {
   // The cell pixels c that write at `place` are those at or before it, whole periods
@@ -118,25 +120,17 @@ int32_t TileGridReader::CellOf(int64_t place) const {
   return static_cast<int32_t>(first + (last - first) / period * period);
 }
 
-int32_t TileGridReader::Compute(int32_t x, int32_t y) const {
+int32_t TileGridReader::Point(int32_t x, int32_t y) const {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return -1;
   if (in_.period <= 0 || cells_.empty()) return background_;
   // A column is written from its cell pixel's own column on, a row from half a cell
   // before its cell pixel's row.
   const int32_t cx = CellOf(x), cy = CellOf(static_cast<int64_t>(y) + in_.half);
   if (cx < 0 || cy < 0) return background_;
-  return TileGridSample(ui_, in_, cells_[static_cast<size_t>(cx)], cells_[static_cast<size_t>(cy)]).Value;
-}
-
-int32_t TileGridReader::Point(int32_t x, int32_t y) const {
-  thread_local ReadMemory memory;
-  const uint32_t hash = (static_cast<uint32_t>(x) * 2654435761u) ^ (static_cast<uint32_t>(y) * 2246822519u);
-  ReadMemory::Slot& slot = memory.slots[hash >> (32 - ReadMemory::kBits)];
-  if (slot.serial != serial_ || slot.x != x || slot.y != y) {
-    slot.colour = Compute(x, y);
-    slot.serial = serial_, slot.x = x, slot.y = y;
-  }
-  return slot.colour;
+  const size_t i = static_cast<size_t>(cx), j = static_cast<size_t>(cy);
+  if (byAxes_ && columnSound_[i] && rowSound_[j])
+    return SpotOfAxes(*in_.square, columnAxes_[i], rowAxes_[j], in_.squareLast, in_.squareLast).Value;
+  return TileGridSample(ui_, in_, cells_[i], cells_[j]).Value;
 }
 
 }  // namespace marvane

@@ -46,14 +46,11 @@ void MakeTileGrid(Ui& ui, const TileGridInput& in, const std::vector<float>& cel
 // would need. Which cell pixel a grid pixel shows is decided along each axis on its own
 // (the last cell column that writes its column, the last cell row that writes its row),
 // so a pixel's colour is one sample of the squared tile, the same sample MakeTileGrid
-// writes there; where no cell pixel writes, the background. Each thread keeps the
-// samples it met last, since neighbouring reads share pixels.
+// writes there; where no cell pixel writes, the background.
 class TileGridReader final : public PixelSource {
  public:
   TileGridReader(Ui& ui, const TileGridInput& in, int32_t width, int32_t height, int32_t background);
   int32_t Point(int32_t x, int32_t y) const override;
-  // The colour at (x, y) worked out afresh, without the threads' memory.
-  int32_t Compute(int32_t x, int32_t y) const;
 
  private:
   int32_t CellOf(int64_t place) const;
@@ -62,7 +59,13 @@ class TileGridReader final : public PixelSource {
   TileGridInput in_;
   std::vector<float> cells_;
   int32_t width_, height_, background_;
-  uint64_t serial_;  // tells this reader's memory from another's on a thread
+  // Where the tile is not turned and a sample covers under two and a half tile pixels,
+  // a sample is one bilinear read of the squared tile, whose two axes follow the cell
+  // column and the cell row alone: they are worked out once for each. A column or row
+  // whose axis raises an error keeps the sample's own path, which reports it.
+  bool byAxes_ = false;
+  std::vector<SpotAxis> columnAxes_, rowAxes_;
+  std::vector<uint8_t> columnSound_, rowSound_;
 };
 
 }  // namespace marvane

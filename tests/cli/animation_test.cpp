@@ -184,7 +184,7 @@ TEST_F(AnimationTest, BadAnimationsAndHostileFramesAreRefusedAndWriteNothing) {
       {"--join f --dpi 300 -o j.mp4", "2 --dpi: a .webp, .mp4, .webm or .gif loop records no resolution"},
       {"--animate zoom --dpi 0 -o f/", "1 --dpi: Value must be between 1 and 100000!"},
       {"--frames 4", "2 --frames: only with --animate"},
-      {"--join f -o j.png", "2 --join: -o names the loop to write, NAME.webp, .mp4, .webm or .gif"},
+      {"--join f -o j.png", "1 --join f: not a folder"},  // a poster's bands, by the picture's name
       {"--animate zoom --frames 0 -o a.webp", "1 --frames: Value must be between 1 and 3600!"},
       {"--animate zoom --frames 100000 -o a.webp", "1 --frames: Value must be between 1 and 3600!"},
       {"--animate hue --fps 0.5 -o a.webp", "1 --fps: Value must be between 1 and 60!"},

@@ -3,7 +3,10 @@
 
 #include <QImage>
 
+#include <filesystem>
+
 #include "cli/render_failure.h"
+#include "cli/poster.h"
 #include "cli/render_fixture.h"
 
 namespace marvane::testing {
@@ -81,9 +84,9 @@ TEST_F(RenderTest, ARefusalNamesWhatIsWrongAndWritesNothing) {
       {"--print-size -1x5in", "2 --print-size: \"-1x5in\" is not WIDTHxHEIGHT with a unit cm, mm or in"},
       {"--print-size 2x1in --dpi 100001", "1 --dpi: Value must be between 1 and 100000!"},
       // 5 / 2.54 x 96 = 188.98; 200 / 2.54 x 300 = 23622.05, 100 / 2.54 x 300 = 11811.02.
-      {"--print-size 0x5cm", "1 --print-size 0x5cm: 0 x 189 pixels at 96 dpi: Value must be between 1 and 16384!"},
-      {"--print-size 200x100cm --dpi 300",
-       "1 --print-size 200x100cm: 23622 x 11811 pixels at 300 dpi: Value must be between 1 and 16384!"},
+      {"--print-size 0x5cm", "1 --print-size 0x5cm: 0 x 189 pixels at 96 dpi: Value must be between 1 and 65536!"},
+      {"--print-size 600x100cm --dpi 300",
+       "1 --print-size 600x100cm: 70866 x 11811 pixels at 300 dpi: Value must be between 1 and 65536!"},
       {"--tile none.bmp", "1 --tile: Cannot read the picture file \"none.bmp\": the file does not exist."},
       {"--tile thin.bmp --grid tile.bmp", "1 --tile thin.bmp: 9 x 50 pixels: Each dimension of the tile image must be"},
       // The most pixels of a tile file are loaded for the size message; one column more is not.
@@ -258,6 +261,91 @@ TEST_F(RenderTest, KeepWritesTheIntermediatePicturesAndASavedGridGivesTheSameRen
                      " -o " + board + ".png").first, 0);
   for (const char* board : {"121x91", "256x64"})
     EXPECT_TRUE(ReadFileBytes(board + std::string("/square.bmp")) == ReadFileBytes("793x573/square.bmp")) << board;
+}
+
+// Posters: a still drawn a band at a time, split into bands and joined again.
+
+namespace fs = std::filesystem;
+
+// Bands made apart (by --rows, by --shard, in any order) and joined give the pixels of
+// the picture drawn whole, whichever format the join writes; the bands are complete
+// files named by their rows and their board.
+TEST_F(RenderTest, BandsJoinedGiveThePictureDrawnWhole) {
+  Tile(60, 40);
+  const std::string common = "--tile tile.bmp --seed 3 --board 90x67 --rotate 45 --dpi 150 ";
+  ASSERT_EQ(Render(common + "-o whole.bmp").first, 0);
+  const Picture whole = LoadPictureFile("whole.bmp", 0);
+  ASSERT_EQ(Render(common + "--shard 2/3 -o bands/").first, 0);  // rows 44 to 66
+  ASSERT_EQ(Render(common + "--rows 0:1 -o bands/").first, 0);
+  ASSERT_EQ(Render(common + "--rows 1:44 -o bands/").first, 0);
+  EXPECT_EQ(FolderListing("bands"), "rows-000000-000001-of-90x67.png\nrows-000001-000044-of-90x67.png\n"
+                                    "rows-000044-000067-of-90x67.png\n");
+  const Picture band = LoadPictureFile("bands/rows-000001-000044-of-90x67.png", 0);
+  ASSERT_EQ(std::tuple(band.Width(), band.Height()), std::tuple(90, 43));
+  EXPECT_EQ(band.Point(17, 0), whole.Point(17, 1));
+  for (const char* joined : {"joined.png", "joined.tif"}) {
+    const auto [status, err] = Render("--join bands -o " + std::string(joined));
+    ASSERT_EQ(status, 0) << err;
+    EXPECT_TRUE(test::SamePicture(LoadPictureFile(joined, 0), whole)) << joined;
+    EXPECT_EQ(ResolutionOf(joined), "5906 5906") << joined;  // the bands' 150 dpi
+  }
+}
+
+// A join that cannot make the whole picture says why and writes nothing.
+TEST_F(RenderTest, BandsThatDoNotMakeABoardAreRefused) {
+  Tile(40, 40);
+  const std::string common = "--tile tile.bmp --seed 3 --board 50x40 -q ";
+  ASSERT_EQ(Render(common + "--rows 0:20 -o b/").first, 0);
+  ASSERT_EQ(Render(common + "--rows 20:40 -o b/").first, 0);
+  ASSERT_EQ(Render(common + "--animate zoom --frames 2 -o frames/").first, 0);
+  ASSERT_EQ(Render(common + "--rows 0:10 -o short/").first, 0);
+  const auto copy = [](const std::string& folder, const std::vector<std::string>& names) {
+    fs::create_directory(folder);
+    for (const std::string& name : names) fs::copy_file("b/" + name, folder + "/" + name);
+  };
+  const std::string top = "rows-000000-000020-of-50x40.png", bottom = "rows-000020-000040-of-50x40.png";
+  copy("gap", {top});
+  copy("overlap", {top, bottom});
+  fs::copy_file("b/" + bottom, "overlap/rows-000010-000030-of-50x40.png");
+  copy("other", {top});
+  fs::copy_file("b/" + bottom, "other/rows-000020-000040-of-51x40.png");
+  copy("lies", {top});
+  fs::copy_file("short/rows-000000-000010-of-50x40.png", "lies/" + bottom);
+  copy("cut", {top});
+  WriteFileBytes("cut/" + bottom, ReadFileBytes("b/" + bottom).substr(0, 300));
+  const std::pair<std::string, std::string> cases[] = {
+      {"--join gap -o p.png", "1 --join gap: rows 20 to 39 are missing"},
+      {"--join overlap -o p.png", "1 --join overlap: rows-000000-000020-of-50x40.png and rows-000010-000030-of-50x40.png overlap"},
+      {"--join other -o p.png", "1 --join other: rows-000020-000040-of-51x40.png is a band of another board"},
+      {"--join lies -o p.png", "1 --join lies: rows-000020-000040-of-50x40.png holds 50 x 10 pixels, where its name says 50 x 20"},
+      {"--join cut -o p.tif", "1 Cannot read the band \"cut/rows-000020-000040-of-50x40.png\": it is damaged or cut short"},
+      {"--join frames -o p.png", "1 --join frames: no bands of a poster (rows-FIRST-END-of-WxH.png) in it; it holds a loop's frames"},
+      {"--join b -o p.bmp", "2 --join: bands are joined into a PNG, a TIFF or a Deep Zoom view"},
+      {"--join b -o p.webp", "1 --join b: no frames in it"},
+      {common + "--rows 0:41 -o b/", "1 --rows: the board's rows run from 0 to 39, so FIRST:END must have 0 <= FIRST < END <= 40"},
+      {common + "--rows 5:5 -o b/", "1 --rows: the board's rows run from 0 to 39"},
+      {common + "--shard 0/41 -o b/", "1 --shard N: 41: between 1 and the board's 40 rows"},
+      {common + "--rows 0:4 -o b.png", "2 --rows: a band goes into a folder as a PNG: end -o's name with /"},
+      {common + "--rows 0:4 --small -o b/", "2 --rows: a band is of the full-size picture; leave out --small"},
+      {common + "--rows 0:4 --shard 0/2 -o b/", "2 --shard: a shard is a band of rows already; leave out --rows"},
+      {"--tile tile.bmp --board 16385x4 --small", "1 --small: only for boards up to 16384 x 16384"},
+      {"--tile tile.bmp --board 4x16385 --keep k", "1 --keep: only for boards up to 16384 x 16384"},
+      {"--tile tile.bmp --board 16385x4 --grid g.bmp", "1 --grid: only for boards up to 16384 x 16384"},
+      {"--tile tile.bmp --board 16385x4 --sequential", "1 --sequential: only for boards up to 16384 x 16384"},
+      {"--tile tile.bmp --board 65537x4", "1 --board: Value must be between 1 and 65536!"},
+      {"--tile tile.bmp --board 65536x65536 -o big.bmp", "1 --output big.bmp: a BMP holds at most 4 GB"}};
+  const std::string before = FolderListing(".");
+  for (const auto& [args, line] : cases) {
+    const auto [status, err] = Render(args);
+    EXPECT_EQ((std::to_string(status) + " " + err).rfind(std::string(line).insert(2, "marvane-render: "), 0), 0u) << err;
+    EXPECT_EQ(FolderListing("."), before) << args;
+  }
+}
+
+TEST(ProgressLineTest, TimeLeftIsSaidInItsTwoLargestUnits) {
+  const std::pair<double, const char*> cases[] = {{0.4, "0 s"}, {59.5, "1 min 0 s"}, {160, "2 min 40 s"},
+                                                   {3899, "1 h 4 min"}, {-3, "0 s"}};
+  for (const auto& [seconds, text] : cases) EXPECT_EQ(ProgressLine::DurationText(seconds), text) << seconds;
 }
 
 }  // namespace

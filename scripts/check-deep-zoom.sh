@@ -7,11 +7,9 @@
 #
 #   scripts/check-deep-zoom.sh [PICTURE.dzi | PICTURE.html] [SHOTS_FOLDER]
 #
-# Without a picture it renders a 4000 x 3000 poster with build/marvane-render -o
-# poster.dzi (or, from a renderer that does not write them yet, renders a BMP and makes
-# its pyramid with build/tests/deep-zoom-sample, which also draws one of any size:
-# deep-zoom-sample 4096 3072 x.dzi). The picture should be larger than the 1000 x 700
-# window, so that zooming in has a deeper level to load.
+# Without a picture (or with "" for it) it renders a 4000 x 3000 poster with
+# build/marvane-render -o poster.dzi. A picture given should be larger than the
+# 1000 x 700 window, so that zooming in has a deeper level to load.
 # The screenshots (home and zoomed in, each way) go to SHOTS_FOLDER, by default a
 # temporary folder that is kept and named at the end. Installs chromium (Debian's) when
 # it is missing, and playwright-core, at the version below, into a temporary folder.
@@ -47,7 +45,7 @@ if ((${#missing[@]})); then
 fi
 
 # The picture: the page beside the .dzi, or a poster rendered now.
-if (($# >= 1)); then
+if (($# >= 1)) && [[ -n "$1" ]]; then
   given="$(realpath "$1")"
   case "$given" in
     *.dzi | *.DZI) page="${given%.*}.html" dzi="$given" ;;
@@ -55,20 +53,13 @@ if (($# >= 1)); then
     *) fail "$1 is neither a .dzi nor a .html" ;;
   esac
 else
-  renderer="$ROOT/build/marvane-render" sample="$ROOT/build/tests/deep-zoom-sample"
-  [[ -x "$renderer" && -x "$sample" ]] || fail "build marvane-render and deep-zoom-sample first, or name a .dzi to check"
+  renderer="$ROOT/build/marvane-render"
+  [[ -x "$renderer" ]] || fail "build marvane-render first (./marvane build), or name a .dzi to check"
   mkdir -p "$work/poster"
   dzi="$work/poster/poster.dzi" page="$work/poster/poster.html"
   flags=(-q --seed 1 --board 4000x3000 --tile "$ROOT/build/share/Tiles/Basic.bmp")
   say "rendering a 4000 x 3000 poster as $dzi"
   "$renderer" "${flags[@]}" -o "$dzi" || fail "marvane-render failed"
-  if [[ ! -f "$page" ]]; then
-    # A renderer that does not write Deep Zoom pictures yet took the name for a BMP.
-    say "marvane-render wrote no page: making the pyramid of its BMP with deep-zoom-sample instead"
-    rm -f "$dzi"
-    "$renderer" "${flags[@]}" -o "$work/poster.bmp" || fail "marvane-render failed"
-    "$sample" "$work/poster.bmp" "$dzi" || fail "deep-zoom-sample failed"
-  fi
 fi
 [[ -f "$page" ]] || fail "no page $page"
 [[ -f "$dzi" ]] || fail "no descriptor $dzi"

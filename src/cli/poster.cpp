@@ -300,7 +300,7 @@ void JoinBands(const RenderOptions& o, std::ostream& err, bool showProgress) {
   AsUsersFailure([&] {
     PosterTarget target(format == "dzi" ? o.output : OutputPathOf(o), format, static_cast<int32_t>(width),
                         static_cast<int32_t>(height), pixelsPerMetre, false);
-    const int32_t block = PosterBandRows(static_cast<int32_t>(width));
+    const int32_t block = static_cast<int32_t>(std::clamp<int64_t>((int64_t{16} << 20) / (4 * width), 16, 256));
     std::vector<int32_t> rows(static_cast<size_t>(width) * static_cast<size_t>(block));
     int64_t done = 0;
     for (const BandName& band : bands) {

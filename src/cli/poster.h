@@ -48,9 +48,12 @@ std::string BandFileName(int32_t first, int32_t end, int32_t width, int32_t heig
 
 // Draws and writes the poster of `plan` from `input`, its grid being `tile`'s (with
 // --grid) or made here: the grid's corner when it takes at most kMostGridBytes, else
-// worked out where it is read. `times` takes the grid's and the drawing's. Raises
-// RenderFailure or RunTimeError; nothing is written then.
-inline constexpr int64_t kMostGridBytes = int64_t{1} << 30;
+// worked out where it is read (several times slower where the tile is turned, each
+// read being a turned sample of the tile). The bound keeps a 65536-pixel poster of 12
+// pieces (a cell of 21445, 1.71 GiB) in under 2 GB with its bands and its writer.
+// `times` takes the grid's and the drawing's. Raises RenderFailure or RunTimeError;
+// nothing is written then.
+inline constexpr int64_t kMostGridBytes = int64_t{1792} << 20;
 void RenderPoster(const RenderOptions& options, const PosterPlan& plan, const RenderInput& input,
                   const RenderTile& tile, RecordingUi& ui, int32_t threads, ProgressLine& progress,
                   StageTimes& times, int32_t pixelsPerMetre);

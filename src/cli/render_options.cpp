@@ -298,7 +298,7 @@ const Flag kFlags[] = {
      [](RenderOptions& o, const std::string&, const std::string& v) { o.printSize = PrintSizeFlag(v); }},
     {"--dpi", "N",
      "Print resolution the pictures record, 1 to 100000 dots an inch (default 96, the desktop's): the picture, "
-     "--keep's and PNG frames (a TIFF keeps whole dots an inch); a .webp, .mp4, .webm or .gif loop records none",
+     "--keep's and PNG frames; a .webp, .mp4, .webm or .gif loop records none",
      [](RenderOptions& o, const std::string& f, const std::string& v) { o.dpi = DecimalFlag(f, v); }},
     {"--seed", "N", "Seed of the tile-colour sampling (default: the clock)",
      [](RenderOptions& o, const std::string& f, const std::string& v) {

@@ -16,13 +16,14 @@ struct PosterOptions {
   int32_t firstRow = 0, endRow = 0;  // the rows drawn: the whole board or one band of it
   bool bottomUp = false;             // bands from the last row up, as BMP stores them
   int32_t threads = 0;               // 0: one per core
-  int32_t bandRows = 0;              // rows a band; 0: about 16 MB of pixels, 16 to 256 rows
+  int32_t bandRows = 0;              // rows a band; 0: PosterBandRows
   // Called on the calling thread as the rows come on, with the rows finished so far.
   std::function<void(int64_t rowsDone)> progress;
 };
 
-// The rows a band of a picture `width` wide has by default.
-int32_t PosterBandRows(int32_t width);
+// The rows a band of a picture `width` x `height` has by default: all of them up to
+// 256 MB, else about 16 MB of pixels (16 to 256 rows).
+int32_t PosterBandRows(int32_t width, int32_t height);
 
 // Draws the rows of `options` from `input` (its stride is taken as 1), calling
 // write(rows, first, count) for each band in order: `count` rows from row `first`, top

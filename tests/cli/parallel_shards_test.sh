@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # GNU parallel renders a loop in two shards on this machine (examples/parallel-loop.sh):
 # the frames are those of one run of the whole loop, byte for byte, and their join is an
-# MP4 that ffprobe reads, padded to even sides.
+# MP4 that ffprobe reads, padded to even sides. The same script renders a poster in three
+# bands, whose join is the picture drawn whole, byte for byte.
 #   parallel_shards_test.sh RENDER_PROGRAM TILE EXAMPLES_FOLDER
 set -euo pipefail
 render="$1" tile="$2" examples="$3"
@@ -43,3 +44,11 @@ probe="$(ffprobe -v error -count_frames -select_streams v:0 -of default=noprint_
 expected="$(printf '%s\n' codec_name=h264 width=252 height=188 pix_fmt=yuv420p nb_read_frames=6 duration=0.500000)"
 [[ "$probe" == "$expected" ]] || fail "ffprobe reads loop.mp4 as:"$'\n'"$probe"$'\n'"expected:"$'\n'"$expected"
 echo "two shards by GNU parallel = one run; loop.mp4: ${probe//$'\n'/ }"
+
+poster=(--seed 1 --board 251x187 --rotate 45)
+SHARDS=3 FRAMES=bands "$examples/parallel-loop.sh" "$tile" poster.png "${poster[@]}"
+"$render" --quiet --tile "$tile" "${poster[@]}" -o whole.png
+[[ "$(listing bands)" == "rows-000000-000062-of-251x187.png rows-000062-000124-of-251x187.png rows-000124-000187-of-251x187.png" ]] ||
+  fail "three shards of a poster wrote $(listing bands)"
+cmp poster.png whole.png || fail "the poster joined from its bands differs from one run's"
+echo "three bands of a poster by GNU parallel, joined = one run"

@@ -154,10 +154,11 @@ MARVANE_INLINE double FinalPixelKernel::PlaceAcross(const Ring& ring, float dx, 
 }
 
 template <class Surface>
-MARVANE_INLINE void FinalPixelKernel::SampleFrom(const Surface& grid, const Ring& ring, int count, const double* x,
-                                                 Chroma* samples) {
+MARVANE_INLINE void FinalPixelKernel::SampleFrom(const Surface& grid, const Ring* const* rings, int count,
+                                                 const double* x, Chroma* samples) {
   const int32_t t = state_.GridTileSize;
   for (int k = 0; k < count; ++k) {
+    const Ring& ring = *rings[k];
     if (ring.footprint < 2.5f) {
       // Less than two and a half tile pixels: one bilinear read, which is what
       // AreaColorMod does here. An error in it is thrown before anything is kept, so on
@@ -173,14 +174,14 @@ MARVANE_INLINE void FinalPixelKernel::SampleFrom(const Surface& grid, const Ring
   }
 }
 
-MARVANE_INLINE void FinalPixelKernel::SampleAll(const Ring& ring, int count, const float* dx, const float* dy,
+MARVANE_INLINE void FinalPixelKernel::SampleAll(const Ring* const* rings, int count, const float* dx, const float* dy,
                                                 Chroma* samples) {
   double x[kLanes];
-  for (int k = 0; k < count; ++k) x[k] = PlaceAcross(ring, dx[k], dy[k]);
+  for (int k = 0; k < count; ++k) x[k] = PlaceAcross(*rings[k], dx[k], dy[k]);
   if (source_ != nullptr)
-    SampleFrom(*source_, ring, count, x, samples);
+    SampleFrom(*source_, rings, count, x, samples);
   else
-    SampleFrom(*grid_, ring, count, x, samples);
+    SampleFrom(*grid_, rings, count, x, samples);
 }
 
 MARVANE_INLINE SpectrumPlace FinalPixelKernel::PlaceOfSample(const Chroma& baseColor) {
@@ -197,7 +198,7 @@ MARVANE_INLINE Chroma FinalPixelKernel::SpectrumColourAt(int32_t k, const Spectr
                                           : SpecColorPart(ui_, spectrum_, k, place.white, place.spread);
 }
 
-MARVANE_INLINE void FinalPixelKernel::PaintAll(const Ring& ring, int count, const Chroma* samples,
+MARVANE_INLINE void FinalPixelKernel::PaintAll(const Ring* const* rings, int count, const Chroma* samples,
                                                int32_t* colours) {
   // Only for a ring that is drawn, and so coloured.
   if (passThrough_ && shift_.hue == 0) {
@@ -217,7 +218,8 @@ MARVANE_INLINE void FinalPixelKernel::PaintAll(const Ring& ring, int count, cons
     // neighbours by the turn alone.
     index[k] = passThrough_
                    ? RoundExtendedToLong(places[k].entry + shift_.hue)
-                   : RoundExtendedToLong(ring.hueShift + places[k].entry + specStart_ + state_.TileHueOffset + shift_.hue);
+                   : RoundExtendedToLong(rings[k]->hueShift + places[k].entry + specStart_ + state_.TileHueOffset +
+                                         shift_.hue);
   }
   Chroma c[kLanes];
   for (int k = 0; k < count; ++k) c[k] = SpectrumColourAt(index[k], places[k]);
@@ -225,12 +227,13 @@ MARVANE_INLINE void FinalPixelKernel::PaintAll(const Ring& ring, int count, cons
     for (int k = 0; k < count; ++k) colours[k] = c[k].Value;
     return;
   }
-  const double m = ring.brightness;
-  auto shade = [&](float component) {
-    if (state_.BrightnessShift < 0) return ToSingle(component * (m + 1.0));
-    return ToSingle((255.0 - component) * m + component);
-  };
   for (int k = 0; k < count; ++k) {
+    const Ring& ring = *rings[k];
+    const double m = ring.brightness;
+    auto shade = [&](float component) {
+      if (state_.BrightnessShift < 0) return ToSingle(component * (m + 1.0));
+      return ToSingle((255.0 - component) * m + component);
+    };
     c[k].Red = shade(c[k].Red);
     c[k].Green = shade(c[k].Green);
     c[k].Blue = shade(c[k].Blue);
@@ -240,11 +243,16 @@ MARVANE_INLINE void FinalPixelKernel::PaintAll(const Ring& ring, int count, cons
   }
 }
 
-MARVANE_PER_PIXEL void FinalPixelKernel::ScanColours(const Ring& ring, int count, const float* dx, const float* dy,
-                                                     int32_t* colours) {
+MARVANE_PER_PIXEL void FinalPixelKernel::ScanColours(const Ring* const* rings, int count, const float* dx,
+                                                     const float* dy, int32_t* colours) {
   Chroma samples[kLanes];
-  SampleAll(ring, count, dx, dy, samples);
-  PaintAll(ring, count, samples, colours);
+  SampleAll(rings, count, dx, dy, samples);
+  PaintAll(rings, count, samples, colours);
+}
+
+void FinalPixelKernel::ScanColours(const Ring& ring, int count, const float* dx, const float* dy, int32_t* colours) {
+  const Ring* const rings[kLanes] = {&ring, &ring, &ring, &ring};
+  ScanColours(rings, count, dx, dy, colours);
 }
 
 MARVANE_PER_PIXEL bool FinalPixelKernel::ScanColour(int32_t x, int32_t y, int32_t& value) {

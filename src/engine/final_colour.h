@@ -104,6 +104,10 @@ class FinalPixelKernel {
   // processor overlaps them. Each pixel's arithmetic is the same as alone.
   static constexpr int kLanes = 4;
   void ScanColours(const Ring& ring, int count, const float* dx, const float* dy, int32_t* colours);
+  // The same for pixels of rings of their own, rings[k] the ring of pixel k (each drawn):
+  // a band of rows, which holds a row without its mirror, fills its lanes from two
+  // distances at once.
+  void ScanColours(const Ring* const* rings, int count, const float* dx, const float* dy, int32_t* colours);
   // The same for one board pixel: false for a pixel at or inside the smallest radius
   // plus one, which keeps the background.
   bool ScanColour(int32_t x, int32_t y, int32_t& value);
@@ -111,13 +115,13 @@ class FinalPixelKernel {
  private:
   // Where along the grid cell the pixel at (dx, dy) reads, in tile pixels.
   double PlaceAcross(const Ring& ring, float dx, float dy) const;
-  void SampleAll(const Ring& ring, int count, const float* dx, const float* dy, Chroma* samples);
-  void PaintAll(const Ring& ring, int count, const Chroma* samples, int32_t* colours);
+  void SampleAll(const Ring* const* rings, int count, const float* dx, const float* dy, Chroma* samples);
+  void PaintAll(const Ring* const* rings, int count, const Chroma* samples, int32_t* colours);
   SpectrumPlace PlaceOfSample(const Chroma& baseColor);
   Chroma SpectrumColourAt(int32_t k, const SpectrumPlace& place);
 
   template <class Surface>
-  void SampleFrom(const Surface& grid, const Ring& ring, int count, const double* x, Chroma* samples);
+  void SampleFrom(const Surface& grid, const Ring* const* rings, int count, const double* x, Chroma* samples);
 
   Ui& ui_;
   const Picture* grid_ = nullptr;       // the grid as a picture,

@@ -80,29 +80,50 @@ void ColourRowPair(FinalPixelKernel& kernel, const BoardConstants& b, const Scan
     if (across[i] >= firstRow && across[i] < endRow && lines.RowVisited(across[i])) rows[rowCount++] = across[i];
   if (rowCount == 0) return;
   const size_t width = static_cast<size_t>(b.BoardWidth);
+  // The lanes waiting to be coloured: a distance's pixels join those of the distance
+  // before while there is room, each pixel with its own ring. Where both rows are here,
+  // one distance fills the four lanes alone, as the full picture always has them.
+  constexpr int kLanes = FinalPixelKernel::kLanes;
+  FinalPixelKernel::Ring rings[kLanes];
+  const FinalPixelKernel::Ring* laneRings[kLanes];
+  float dx[kLanes], dy[kLanes];
+  size_t at[kLanes];
+  int count = 0, ringCount = 0;
+  const auto colourLanes = [&] {
+    if (count == 0) return;
+    int32_t colours[kLanes];
+    kernel.ScanColours(laneRings, count, dx, dy, colours);
+    for (int k = 0; k < count; ++k) target[at[k]] = colours[k];
+    count = 0, ringCount = 0;
+  };
   for (int32_t ax = 0; ax <= reachX; ++ax) {
     const int32_t columns[2] = {cx + ax, cx - ax};
-    float dx[FinalPixelKernel::kLanes], dy[FinalPixelKernel::kLanes];
-    size_t at[FinalPixelKernel::kLanes];
-    int count = 0;
+    float ownDx[kLanes], ownDy[kLanes];
+    size_t ownAt[kLanes];
+    int own = 0;
     for (int j = 0; j < (ax == 0 ? 1 : 2); ++j) {
       const int32_t x = columns[j];
       if (x < 0 || x > b.BoardRight) continue;
       for (int i = 0; i < rowCount; ++i) {
         const int32_t y = rows[i];
         if (!lines.Visited(x, y)) continue;
-        dx[count] = kernel.Dx(x);
-        dy[count] = kernel.Dy(y);
-        at[count++] = static_cast<size_t>(y - firstRow) * width + static_cast<size_t>(x);
+        ownDx[own] = kernel.Dx(x);
+        ownDy[own] = kernel.Dy(y);
+        ownAt[own++] = static_cast<size_t>(y - firstRow) * width + static_cast<size_t>(x);
       }
     }
-    if (count == 0) continue;
-    const FinalPixelKernel::Ring ring = kernel.RingOf(dx[0], dy[0]);
+    if (own == 0) continue;
+    const FinalPixelKernel::Ring ring = kernel.RingOf(ownDx[0], ownDy[0]);
     if (!ring.drawn) continue;
-    int32_t colours[FinalPixelKernel::kLanes];
-    kernel.ScanColours(ring, count, dx, dy, colours);
-    for (int k = 0; k < count; ++k) target[at[k]] = colours[k];
+    if (count + own > kLanes) colourLanes();
+    rings[ringCount] = ring;
+    for (int k = 0; k < own; ++k) {
+      laneRings[count] = &rings[ringCount];
+      dx[count] = ownDx[k], dy[count] = ownDy[k], at[count++] = ownAt[k];
+    }
+    ++ringCount;
   }
+  colourLanes();
 }
 
 // Step 2: every visited pixel's colour in rows [firstRow, endRow), each by one thread,

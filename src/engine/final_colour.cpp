@@ -153,12 +153,12 @@ MARVANE_INLINE double FinalPixelKernel::PlaceAcross(const Ring& ring, float dx, 
   return p + offset_;
 }
 
-template <class Surface>
-MARVANE_INLINE void FinalPixelKernel::SampleFrom(const Surface& grid, const Ring* const* rings, int count,
-                                                 const double* x, Chroma* samples) {
+template <class Surface, class Rings>
+MARVANE_INLINE void FinalPixelKernel::SampleFrom(const Surface& grid, const Rings& rings, int count, const double* x,
+                                                 Chroma* samples) {
   const int32_t t = state_.GridTileSize;
   for (int k = 0; k < count; ++k) {
-    const Ring& ring = *rings[k];
+    const Ring& ring = rings[k];
     if (ring.footprint < 2.5f) {
       // Less than two and a half tile pixels: one bilinear read, which is what
       // AreaColorMod does here. An error in it is thrown before anything is kept, so on
@@ -174,10 +174,11 @@ MARVANE_INLINE void FinalPixelKernel::SampleFrom(const Surface& grid, const Ring
   }
 }
 
-MARVANE_INLINE void FinalPixelKernel::SampleAll(const Ring* const* rings, int count, const float* dx, const float* dy,
+template <class Rings>
+MARVANE_INLINE void FinalPixelKernel::SampleAll(const Rings& rings, int count, const float* dx, const float* dy,
                                                 Chroma* samples) {
   double x[kLanes];
-  for (int k = 0; k < count; ++k) x[k] = PlaceAcross(*rings[k], dx[k], dy[k]);
+  for (int k = 0; k < count; ++k) x[k] = PlaceAcross(rings[k], dx[k], dy[k]);
   if (source_ != nullptr)
     SampleFrom(*source_, rings, count, x, samples);
   else
@@ -198,7 +199,8 @@ MARVANE_INLINE Chroma FinalPixelKernel::SpectrumColourAt(int32_t k, const Spectr
                                           : SpecColorPart(ui_, spectrum_, k, place.white, place.spread);
 }
 
-MARVANE_INLINE void FinalPixelKernel::PaintAll(const Ring* const* rings, int count, const Chroma* samples,
+template <class Rings>
+MARVANE_INLINE void FinalPixelKernel::PaintAll(const Rings& rings, int count, const Chroma* samples,
                                                int32_t* colours) {
   // Only for a ring that is drawn, and so coloured.
   if (passThrough_ && shift_.hue == 0) {
@@ -218,7 +220,7 @@ MARVANE_INLINE void FinalPixelKernel::PaintAll(const Ring* const* rings, int cou
     // neighbours by the turn alone.
     index[k] = passThrough_
                    ? RoundExtendedToLong(places[k].entry + shift_.hue)
-                   : RoundExtendedToLong(rings[k]->hueShift + places[k].entry + specStart_ + state_.TileHueOffset +
+                   : RoundExtendedToLong(rings[k].hueShift + places[k].entry + specStart_ + state_.TileHueOffset +
                                          shift_.hue);
   }
   Chroma c[kLanes];
@@ -228,7 +230,7 @@ MARVANE_INLINE void FinalPixelKernel::PaintAll(const Ring* const* rings, int cou
     return;
   }
   for (int k = 0; k < count; ++k) {
-    const Ring& ring = *rings[k];
+    const Ring& ring = rings[k];
     const double m = ring.brightness;
     auto shade = [&](float component) {
       if (state_.BrightnessShift < 0) return ToSingle(component * (m + 1.0));
@@ -243,16 +245,33 @@ MARVANE_INLINE void FinalPixelKernel::PaintAll(const Ring* const* rings, int cou
   }
 }
 
+namespace {
+
+// The ring of each lane: one for all (the four mirror pixels), or one each. The first
+// keeps the ring's terms in registers across the lanes.
+struct OneRing {
+  const FinalPixelKernel::Ring& ring;
+  const FinalPixelKernel::Ring& operator[](int) const { return ring; }
+};
+struct RingEach {
+  const FinalPixelKernel::Ring* const* rings;
+  const FinalPixelKernel::Ring& operator[](int k) const { return *rings[k]; }
+};
+
+}  // namespace
+
+MARVANE_PER_PIXEL void FinalPixelKernel::ScanColours(const Ring& ring, int count, const float* dx, const float* dy,
+                                                     int32_t* colours) {
+  Chroma samples[kLanes];
+  SampleAll(OneRing{ring}, count, dx, dy, samples);
+  PaintAll(OneRing{ring}, count, samples, colours);
+}
+
 MARVANE_PER_PIXEL void FinalPixelKernel::ScanColours(const Ring* const* rings, int count, const float* dx,
                                                      const float* dy, int32_t* colours) {
   Chroma samples[kLanes];
-  SampleAll(rings, count, dx, dy, samples);
-  PaintAll(rings, count, samples, colours);
-}
-
-void FinalPixelKernel::ScanColours(const Ring& ring, int count, const float* dx, const float* dy, int32_t* colours) {
-  const Ring* const rings[kLanes] = {&ring, &ring, &ring, &ring};
-  ScanColours(rings, count, dx, dy, colours);
+  SampleAll(RingEach{rings}, count, dx, dy, samples);
+  PaintAll(RingEach{rings}, count, samples, colours);
 }
 
 MARVANE_PER_PIXEL bool FinalPixelKernel::ScanColour(int32_t x, int32_t y, int32_t& value) {

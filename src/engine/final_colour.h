@@ -115,13 +115,15 @@ class FinalPixelKernel {
  private:
   // Where along the grid cell the pixel at (dx, dy) reads, in tile pixels.
   double PlaceAcross(const Ring& ring, float dx, float dy) const;
-  void SampleAll(const Ring* const* rings, int count, const float* dx, const float* dy, Chroma* samples);
-  void PaintAll(const Ring* const* rings, int count, const Chroma* samples, int32_t* colours);
+  template <class Rings>
+  void SampleAll(const Rings& rings, int count, const float* dx, const float* dy, Chroma* samples);
+  template <class Rings>
+  void PaintAll(const Rings& rings, int count, const Chroma* samples, int32_t* colours);
   SpectrumPlace PlaceOfSample(const Chroma& baseColor);
   Chroma SpectrumColourAt(int32_t k, const SpectrumPlace& place);
 
-  template <class Surface>
-  void SampleFrom(const Surface& grid, const Ring* const* rings, int count, const double* x, Chroma* samples);
+  template <class Surface, class Rings>
+  void SampleFrom(const Surface& grid, const Rings& rings, int count, const double* x, Chroma* samples);
 
   Ui& ui_;
   const Picture* grid_ = nullptr;       // the grid as a picture,

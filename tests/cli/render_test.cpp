@@ -105,7 +105,9 @@ TEST_F(RenderTest, ARefusalNamesWhatIsWrongAndWritesNothing) {
       {"--board 1x200 --smallest-radius 3 --fade-width 3 --sequential", "1 AreaColorMod: Division by zero"},
       // 80 x 60: the small picture takes 954 bytes, the square 4854, the grid 14454.
       {"--board 80x60 --small --keep kept", "1 Cannot save the picture file \"out.bmp\"", 900},
-      {"--board 80x60 --small --keep kept", "1 Cannot save the picture file \"kept/grid.bmp\"", 12000}};
+      {"--board 80x60 --small --keep kept", "1 Cannot save the picture file \"kept/grid.bmp\"", 12000},
+      // The full-size picture, drawn as a poster, takes 14454 bytes.
+      {"--board 80x60", "1 Cannot save the picture file \"out.bmp\"", 12000}};
   for (const auto& [a, line, mostBytes] : cases) {
     const ScopedFileSizeLimit full(mostBytes);
     const auto [status, err] =

@@ -361,6 +361,24 @@ TEST(FastPathAlone, RaisesAPixelsErrorOrStopsWithThePicturesUntouched) {
   }
 }
 
+// A poster's write that fails stops the drawing: the error comes back from DrawPoster,
+// and no band is handed on after it.
+TEST(FastPathAlone, APostersFailedWriteEndsTheDrawing) {
+  Session run;
+  ASSERT_TRUE(run.Start(kFiftyParts, 101, 77) && run.Take(Tile(40, 40)));
+  const RenderInput in = MakeRenderInput(run.ui, run.s.console, run.s.engine.board, run.s.engine.TileColor);
+  int writes = 0;
+  const auto draw = [&] {
+    DrawPoster(FinalStageInputFor(in, run.s.TileGrid), run.ui,
+               {.firstRow = 0, .endRow = 77, .bottomUp = false, .threads = 2, .bandRows = 5, .progress = {}},
+               [&](const int32_t*, int32_t, int32_t) {
+                 if (++writes == 3) throw std::runtime_error("disk full");
+               });
+  };
+  EXPECT_THROW(draw(), std::runtime_error);
+  EXPECT_EQ(writes, 3);
+}
+
 // The preview shares its copies of the squared tile and the grid between requests while
 // the desktop's are the same pixel for pixel; one pixel changed makes a new copy and a
 // request for a new picture.

@@ -260,7 +260,8 @@ const Flag kFlags[] = {
     {"--tile", "FILE", "The tile picture (BMP, JPG, TIF, GIF or PNG); - reads it from standard input",
      [](RenderOptions& o, const std::string&, const std::string& v) { o.tile = v; }},
     {"-o,--output", "FILE",
-     "The picture to write: BMP, or PNG or TIFF by its ending (default Final.bmp); - writes it to standard output "
+     "The picture to write: BMP, or PNG or TIFF by its ending (default Final.bmp), or NAME.dzi for a zoomable view "
+     "(NAME.dzi, NAME_files/ and the page NAME.html); - writes it to standard output "
      "(PNG unless --format says otherwise); for a loop NAME.webp, NAME.mp4, NAME.webm, NAME.gif, or FOLDER/ for "
      "numbered PNG frames. A file is written whole or not at all, through any links to it; a pipe or device gets "
      "the bytes as one stream",
@@ -290,7 +291,9 @@ const Flag kFlags[] = {
     {"--quadrants", "LIST", "Quadrants to fill, from ur,ul,ll,lr (default all; none or an empty list for none)",
      [](RenderOptions& o, const std::string&, const std::string& v) { o.quadrants = QuadrantsFlag(v); }},
     {"--small", "", "Write the small picture (a quarter of the board each way)", nullptr, &RenderOptions::small},
-    {"--board", "WxH", "Board size in pixels (default 793x573, the desktop's)",
+    {"--board", "WxH",
+     "Board size in pixels (default 793x573, the desktop's), up to 65536x65536: a poster, drawn and written a band "
+     "of rows at a time",
      [](RenderOptions& o, const std::string&, const std::string& v) { BoardFlag(v, o.boardWidth, o.boardHeight); }},
     {"--print-size", "WxHUNIT",
      "The board as a print size at --dpi, instead of --board: width and height in cm, mm or in (as 70x50cm or "

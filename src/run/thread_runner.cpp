@@ -61,8 +61,11 @@ bool RunInPieces(int64_t n, const RunOptions& options, const std::function<Piece
     }
     if (watching) {
       std::unique_lock lock(mutex);
-      while (running > 0) {
-        changed.wait_for(lock, std::chrono::milliseconds(std::max(1, options.watchIntervalMs)));
+      for (bool last = false; !last;) {
+        if (running > 0) changed.wait_for(lock, std::chrono::milliseconds(std::max(1, options.watchIntervalMs)));
+        // Once every helper is done, this look is the one after the last piece: a helper
+        // may finish while the watcher looks, so the loop never ends on an earlier look.
+        last = running == 0;
         lock.unlock();
         try {
           if (!stop && !options.watch()) stopped = stop = true;

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <limits>
 #include <random>
+#include <thread>
 #include <tuple>
 
 #include "platform/picture_files.h"
@@ -18,6 +20,7 @@
 #include "run/preview.h"
 #include "run/startup.h"
 #include "run/tile_image.h"
+#include "run/thread_runner.h"
 #include "run/tile_square.h"
 #include "support/picture_checks.h"
 #include "support/temp_folder.h"
@@ -377,6 +380,35 @@ TEST(FastPathAlone, APostersFailedWriteEndsTheDrawing) {
   };
   EXPECT_THROW(draw(), std::runtime_error);
   EXPECT_EQ(writes, 3);
+}
+
+// The watcher looks once more after the last piece, even when the last piece ends while
+// it is looking: a progress bar's last state is the full one.
+TEST(ThreadRunner, TheWatcherLooksOnceAfterTheLastPiece) {
+  std::atomic<bool> looking{false};
+  std::atomic<int> done{0};
+  std::vector<int> seen;
+  RunOptions options;
+  options.threads = 2;
+  options.piece = 1;
+  options.watchIntervalMs = 1;
+  options.watch = [&] {
+    seen.push_back(done);
+    if (seen.size() == 1) {  // the pieces all end during the first look
+      looking = true;
+      while (done < 4) std::this_thread::yield();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+  };
+  RunInPieces(4, options, [&]() -> PieceWork {
+    return [&](int64_t, int64_t) {
+      while (!looking) std::this_thread::yield();
+      ++done;
+    };
+  });
+  ASSERT_GE(seen.size(), 2u);
+  EXPECT_EQ(tuple(seen.front(), seen.back()), tuple(0, 4));
 }
 
 // The preview shares its copies of the squared tile and the grid between requests while

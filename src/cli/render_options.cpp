@@ -191,6 +191,9 @@ void CheckFormat(const RenderOptions& o) {
 // A band of a poster (--rows, or --shard of a still) is of the full-size picture and
 // goes into a folder as a PNG.
 void CheckPosterFlags(const RenderOptions& o) {
+  if (!o.animate && !o.join && FormatOfEnding(o.output) == "dzi")
+    for (const auto& [given, name] : {std::pair{o.small, "--small"}, {o.keep.has_value(), "--keep"}, {o.sequential, "--sequential"}})
+      if (given) throw UsageError(std::string(name) + ": a Deep Zoom view (-o NAME.dzi) is of the full-size picture, drawn as a poster");
   if (o.rows && (o.animate || o.join)) throw UsageError("--rows: only for a still picture (a band of its rows)");
   if (o.rows && o.shard) throw UsageError("--shard: a shard is a band of rows already; leave out --rows");
   if (!o.rows && !(o.shard && !o.animate)) return;

@@ -330,6 +330,7 @@ TEST_F(RenderTest, BandsThatDoNotMakeABoardAreRefused) {
       {common + "--rows 0:4 -o b.png", "2 --rows: a band goes into a folder as a PNG: end -o's name with /"},
       {common + "--rows 0:4 --small -o b/", "2 --rows: a band is of the full-size picture; leave out --small"},
       {common + "--rows 0:4 --shard 0/2 -o b/", "2 --shard: a shard is a band of rows already; leave out --rows"},
+      {common + "--small -o v.dzi", "2 --small: a Deep Zoom view (-o NAME.dzi) is of the full-size picture"},
       {"--tile tile.bmp --board 16385x4 --small", "1 --small: only for boards up to 16384 x 16384"},
       {"--tile tile.bmp --board 4x16385 --keep k", "1 --keep: only for boards up to 16384 x 16384"},
       {"--tile tile.bmp --board 16385x4 --grid g.bmp", "1 --grid: only for boards up to 16384 x 16384"},

@@ -61,13 +61,7 @@ std::optional<BandName> ReadBandName(const fs::path& path) {
   if (!name.starts_with(kStart) || !name.ends_with(kEnd)) return std::nullopt;
   // FIRST-END-of-WxH
   const std::string middle = name.substr(kStart.size(), name.size() - kStart.size() - kEnd.size());
-  std::vector<std::string> parts;
-  for (size_t from = 0;;) {
-    const size_t dash = middle.find('-', from);
-    parts.push_back(middle.substr(from, dash - from));
-    if (dash == std::string::npos) break;
-    from = dash + 1;
-  }
+  const std::vector<std::string> parts = SplitAt(middle, '-');
   if (parts.size() != 4 || parts[2] != "of") return std::nullopt;
   const size_t x = parts[3].find('x');
   if (x == std::string::npos) return std::nullopt;

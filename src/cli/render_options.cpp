@@ -38,21 +38,6 @@ double WholeFlag(const std::string& flag, const std::string& text) {
   return *v;
 }
 
-std::vector<std::string> SplitAt(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  std::string part;
-  for (char c : text) {
-    if (c == separator) {
-      parts.push_back(part);
-      part.clear();
-    } else {
-      part += c;
-    }
-  }
-  parts.push_back(part);
-  return parts;
-}
-
 std::array<bool, 4> QuadrantsFlag(const std::string& text) {
   std::array<bool, 4> ticked = {false, false, false, false};
   if (text.empty() || text == "none") return ticked;
@@ -139,19 +124,13 @@ std::array<double, 2> ShardFlag(const std::string& text) {
   return {*k, *n};
 }
 
-std::array<double, 2> RowsFlag(const std::string& text) {
+// FIRST:END, as --frame-range and --rows take them; `unit` names what is counted, with
+// an example ("frames (as 0:24)").
+std::array<double, 2> FirstEndFlag(const std::string& flag, const std::string& text, const char* unit) {
   const std::vector<std::string> parts = SplitAt(text, ':');
   std::optional<double> first, end;
   if (parts.size() == 2) first = ReadWholeNumber(parts[0]), end = ReadWholeNumber(parts[1]);
-  if (!first || !end) throw UsageError("--rows: " + Quoted(text) + " is not FIRST:END in rows (as 0:4096)");
-  return {*first, *end};
-}
-
-std::array<double, 2> FrameRangeFlag(const std::string& text) {
-  const std::vector<std::string> parts = SplitAt(text, ':');
-  std::optional<double> first, end;
-  if (parts.size() == 2) first = ReadWholeNumber(parts[0]), end = ReadWholeNumber(parts[1]);
-  if (!first || !end) throw UsageError("--frame-range: " + Quoted(text) + " is not FIRST:END in frames (as 0:24)");
+  if (!first || !end) throw UsageError(flag + ": " + Quoted(text) + " is not FIRST:END in " + unit);
   return {*first, *end};
 }
 
@@ -333,7 +312,7 @@ const Flag kFlags[] = {
      "the ffmpeg program",
      [](RenderOptions& o, const std::string& f, const std::string& v) { o.quality = DecimalFlag(f, v); }},
     {"--frame-range", "FIRST:END", "Only frames FIRST to END-1, into the frame folder -o FOLDER/",
-     [](RenderOptions& o, const std::string&, const std::string& v) { o.frameRange = FrameRangeFlag(v); }},
+     [](RenderOptions& o, const std::string&, const std::string& v) { o.frameRange = FirstEndFlag("--frame-range", v, "frames (as 0:24)"); }},
     {"--shard", "K/N",
      "Only shard K (from 0) of N equal shares of the frames, into the frame folder -o FOLDER/, or of a still's rows, "
      "as a band into -o FOLDER/; for a job array (as --shard $SLURM_ARRAY_TASK_ID/$SLURM_ARRAY_TASK_COUNT)",
@@ -341,7 +320,7 @@ const Flag kFlags[] = {
     {"--rows", "FIRST:END",
      "Only rows FIRST to END-1 of the picture, as a band into the folder -o FOLDER/ (rows-FIRST-END-of-WxH.png), to "
      "be put together with --join",
-     [](RenderOptions& o, const std::string&, const std::string& v) { o.rows = RowsFlag(v); }},
+     [](RenderOptions& o, const std::string&, const std::string& v) { o.rows = FirstEndFlag("--rows", v, "rows (as 0:4096)"); }},
     {"--join", "FOLDER",
      "Join the frames in FOLDER into the loop -o NAME.webp, .mp4, .webm or .gif; or the bands of a poster in FOLDER into "
      "the picture -o NAME.png, NAME.tif or NAME.dzi, a band at a time",

@@ -72,10 +72,12 @@ SpectrumPlace SpectrumPlaceMemo::Get(int32_t packed) {
 
 FinalPixelKernel::~FinalPixelKernel() = default;
 
-FinalPixelKernel::FinalPixelKernel(Ui& ui, const Picture& grid, const EngineState& state,
-                                   const SpectrumTables& spectrum, int32_t specStart, FrameShift shift)
+FinalPixelKernel::FinalPixelKernel(Ui& ui, const Picture* grid, std::unique_ptr<RememberedPixels> source,
+                                   const EngineState& state, const SpectrumTables& spectrum, int32_t specStart,
+                                   FrameShift shift)
     : ui_(ui),
-      grid_(&grid),
+      grid_(grid),
+      source_(std::move(source)),
       state_(state),
       spectrum_(spectrum),
       specStart_(specStart),
@@ -85,18 +87,13 @@ FinalPixelKernel::FinalPixelKernel(Ui& ui, const Picture& grid, const EngineStat
       shift_(shift),
       offset_(state.GridTileSize * 0.5) {}
 
+FinalPixelKernel::FinalPixelKernel(Ui& ui, const Picture& grid, const EngineState& state,
+                                   const SpectrumTables& spectrum, int32_t specStart, FrameShift shift)
+    : FinalPixelKernel(ui, &grid, nullptr, state, spectrum, specStart, shift) {}
+
 FinalPixelKernel::FinalPixelKernel(Ui& ui, const PixelSource& grid, const EngineState& state,
                                    const SpectrumTables& spectrum, int32_t specStart, FrameShift shift)
-    : ui_(ui),
-      source_(std::make_unique<RememberedPixels>(grid)),
-      state_(state),
-      spectrum_(spectrum),
-      specStart_(specStart),
-      centerX_(state.board.CenterX),
-      centerY_(state.board.CenterY),
-      passThrough_(state.SpectrumShift == 0 && state.BrightnessShift == 0 && specStart == 0),
-      shift_(shift),
-      offset_(state.GridTileSize * 0.5) {}
+    : FinalPixelKernel(ui, nullptr, std::make_unique<RememberedPixels>(grid), state, spectrum, specStart, shift) {}
 
 MARVANE_PER_PIXEL FinalPixelKernel::Ring FinalPixelKernel::RingOf(float dx, float dy) const {
   const SpiralConstants& sp = state_.spiral;

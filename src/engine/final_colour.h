@@ -122,6 +122,8 @@ class FinalPixelKernel {
   SpectrumPlace PlaceOfSample(const Chroma& baseColor);
   Chroma SpectrumColourAt(int32_t k, const SpectrumPlace& place);
 
+  FinalPixelKernel(Ui& ui, const Picture* grid, std::unique_ptr<RememberedPixels> source, const EngineState& state,
+                   const SpectrumTables& spectrum, int32_t specStart, FrameShift shift);
   template <class Surface, class Rings>
   void SampleFrom(const Surface& grid, const Rings& rings, int count, const double* x, Chroma* samples);
 

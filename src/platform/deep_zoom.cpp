@@ -74,19 +74,7 @@ std::string HtmlText(const std::string& text) {
 int WriteNewFile(const std::string& path, const QByteArray& bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return errno;
-  const char* at = bytes.constData();
-  size_t left = static_cast<size_t>(bytes.size());
-  int error = 0;
-  while (left > 0) {
-    const ssize_t n = ::write(fd, at, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      error = n < 0 ? errno : ENOSPC;
-      break;
-    }
-    at += n;
-    left -= static_cast<size_t>(n);
-  }
+  int error = WriteAll(fd, bytes.constData(), static_cast<size_t>(bytes.size()));
   if (::close(fd) != 0 && error == 0) error = errno;
   return error;
 }

@@ -77,7 +77,28 @@ std::optional<int> DescriptorOf(const std::string& link) {
   return owner == ::getpid() && AllDigits(name) ? std::stoi(name) : -1;
 }
 
-// Writes all of `count` bytes, or gives the system's error number.
+
+int ConnectToSocket(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof(address.sun_path)) {
+    errno = ENAMETOOLONG;
+    return -1;
+  }
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
 int WriteAll(int fd, const char* at, size_t count) {
   // A pipe whose reader has gone raises SIGPIPE, which would end the program without
   // a word and leave its other private files behind: the signal is held back on this
@@ -105,27 +126,6 @@ int WriteAll(int fd, const char* at, size_t count) {
   ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
   return error;
 }
-
-int ConnectToSocket(const std::string& path) {
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  if (path.size() >= sizeof(address.sun_path)) {
-    errno = ENAMETOOLONG;
-    return -1;
-  }
-  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
-    const int error = errno;
-    ::close(fd);
-    errno = error;
-    return -1;
-  }
-  return fd;
-}
-
-}  // namespace
 
 OutputPlace InspectOutput(const std::string& path) {
   OutputPlace place;

@@ -92,6 +92,10 @@ class OutputFile {
   std::string writeError_;
 };
 
+// Writes all of `count` bytes to `fd`, through interruptions and short writes, with
+// SIGPIPE held back; 0, or the system's error number (ENOSPC for a write of nothing).
+int WriteAll(int fd, const char* at, size_t count);
+
 // The private name of a file being written for `target`: hidden, in the same folder,
 // and of a form no person's file has (".NAME.marvane-part-PID-N").
 std::string TemporaryNameFor(const std::string& target);

@@ -3,6 +3,7 @@
 // of a text from another, and file endings in small letters.
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace marvane {
 
@@ -26,6 +27,22 @@ std::string Remove(const std::string& pattern, const std::string& text);
 inline std::string AsciiLower(std::string text) {
   for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
   return text;
+}
+
+// The parts of `text` between the separators (one part more than there are separators).
+inline std::vector<std::string> SplitAt(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : text) {
+    if (c == separator) {
+      parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  parts.push_back(part);
+  return parts;
 }
 
 }  // namespace marvane
